@@ -1,0 +1,24 @@
+#pragma once
+// Host: the bundle of seams through which the program reaches the outside world.
+#include <functional>
+
+#include "logger/core/clock.h"
+#include "logger/sound/sound_output.h"
+#include "logger/ui/desktop.h"
+#include "logger/ui/program_starter.h"
+
+namespace kelvinor {
+
+struct Host {
+    Desktop& desktop;
+    Clock& clock;
+    SoundOutput& sound;
+    ProgramStarter& starter;
+    // Starts the socket layer; false switches alarm e-mail off.
+    std::function<bool()> startNetwork;
+    // Ends the process with the exit code; never returns (the scenario host
+    // unwinds to the test instead).
+    std::function<void(int)> exitProcess;
+};
+
+}  // namespace kelvinor

@@ -1,0 +1,322 @@
+#include "logger/ui/qt/qt_desktop.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QWindow>
+
+#include "logger/ui/qt/qt_text.h"
+
+namespace kelvinor {
+namespace {
+
+// A top-level window of the program; its close box asks, the program decides.
+class ProgramWindow final : public QWidget {
+public:
+    ProgramWindow(QtDesktop& desktop, int number, Qt::WindowFlags flags)
+        : QWidget(nullptr, flags), desktop_(desktop), number_(number) {}
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        event->ignore();
+        desktop_.post({WindowEvent::Kind::CloseRequest, number_, 0});
+    }
+
+private:
+    QtDesktop& desktop_;
+    int number_;
+};
+
+// The prompt: Escape and the close request reject it with an empty answer.
+class PromptDialog final : public QDialog {
+public:
+    using QDialog::QDialog;
+};
+
+void centreOnScreen(QWidget& widget, QSize outer) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) return;
+    const QRect area = screen->geometry();
+    widget.move(area.x() + (area.width() - outer.width()) / 2,
+                area.y() + (area.height() - outer.height()) / 2);
+}
+
+// The outer size of a shown window; window managers may add a frame.
+QSize frameExtra(QWidget& widget) {
+    if (const QWindow* handle = widget.windowHandle()) {
+        const QMargins m = handle->frameMargins();
+        return QSize(m.left() + m.right(), m.top() + m.bottom());
+    }
+    return QSize(0, 0);
+}
+
+void setColourRole(QWidget* widget, QPalette::ColorRole role, Colour colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Active, role, toQColor(colour));
+    palette.setColor(QPalette::Inactive, role, toQColor(colour));
+    palette.setColor(QPalette::Disabled, role, toQColor(colour));
+    widget->setPalette(palette);
+}
+
+}  // namespace
+
+QtDesktop::QtDesktop() = default;
+
+QtDesktop::~QtDesktop() { closeAll(); }
+
+void QtDesktop::post(const WindowEvent& event) {
+    events_.push_back(event);
+    if (waiting_ != nullptr) waiting_->quit();
+}
+
+void QtDesktop::openWindow(const WindowSpec& spec) {
+    closeWindow(spec.window);
+    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    if (spec.withWindowButtons)
+        flags |= Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+    auto* window = new ProgramWindow(*this, spec.window, flags);
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    window->setWindowTitle(toQString(spec.title));
+    window->setFixedSize(spec.clientWidth, spec.clientHeight);
+    centreOnScreen(*window, QSize(spec.clientWidth, spec.clientHeight));
+    window->show();
+    const QSize extra = frameExtra(*window);
+    if (!extra.isNull())
+        centreOnScreen(*window, QSize(spec.clientWidth, spec.clientHeight) + extra);
+    windows_[spec.window] = window;
+}
+
+void QtDesktop::closeWindow(int number) {
+    const auto it = windows_.find(number);
+    if (it == windows_.end()) return;
+    if (it->second) {
+        for (auto control = controls_.begin(); control != controls_.end();) {
+            if (!control->second || control->second->window() == it->second.data())
+                control = controls_.erase(control);
+            else
+                ++control;
+        }
+        delete it->second.data();
+    }
+    windows_.erase(it);
+}
+
+void QtDesktop::createControl(const ControlSpec& spec) {
+    QWidget* parent = window(spec.window);
+    if (parent == nullptr) return;
+    QWidget* widget = nullptr;
+    const QString text = toDisplayText(spec.text);
+    switch (spec.kind) {
+        case ControlKind::StaticText: {
+            auto* label = new QLabel(text, parent);
+            label->setTextFormat(Qt::PlainText);
+            label->setWordWrap(true);
+            label->setAlignment((spec.centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
+            if (spec.sunken) label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+            widget = label;
+            break;
+        }
+        case ControlKind::ReadOnlyTextField: {
+            auto* field = new QLineEdit(text, parent);
+            field->setReadOnly(true);
+            field->setAlignment(spec.centred ? Qt::AlignCenter : Qt::AlignLeft);
+            field->setFocusPolicy(Qt::ClickFocus);
+            widget = field;
+            break;
+        }
+        case ControlKind::Logbook: {
+            auto* logbook = new QPlainTextEdit(parent);
+            logbook->setReadOnly(true);
+            logbook->setLineWrapMode(QPlainTextEdit::NoWrap);
+            logbook->setMaximumBlockCount(0);
+            logbook->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+            logbook->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+            logbook->setTextInteractionFlags(Qt::TextSelectableByKeyboard |
+                                             Qt::TextSelectableByMouse);
+            widget = logbook;
+            break;
+        }
+        case ControlKind::PushButton:
+        case ControlKind::DefaultPushButton:
+        case ControlKind::ToggleButton: {
+            auto* button = new QPushButton(text, parent);
+            button->setDefault(spec.kind == ControlKind::DefaultPushButton);
+            button->setCheckable(spec.kind == ControlKind::ToggleButton);
+            button->setAutoDefault(false);
+            const int window = spec.window;
+            const int id = spec.id;
+            QObject::connect(button, &QPushButton::clicked, button,
+                             [this, window, id] { post({WindowEvent::Kind::Control, window, id}); });
+            widget = button;
+            break;
+        }
+        case ControlKind::ProgressBar: {
+            auto* bar = new QProgressBar(parent);
+            bar->setRange(0, spec.rangeMaximum);
+            bar->setValue(0);
+            bar->setTextVisible(false);
+            widget = bar;
+            break;
+        }
+    }
+    widget->setObjectName(QStringLiteral("control%1").arg(spec.id));
+    widget->setGeometry(spec.x, spec.y, spec.width, spec.height);
+    widget->show();
+    controls_[spec.id] = widget;
+}
+
+bool QtDesktop::hasControl(int id) const { return control(id) != nullptr; }
+
+QWidget* QtDesktop::window(int number) const {
+    const auto it = windows_.find(number);
+    return it == windows_.end() ? nullptr : it->second.data();
+}
+
+QWidget* QtDesktop::control(int id) const {
+    const auto it = controls_.find(id);
+    return it == controls_.end() ? nullptr : it->second.data();
+}
+
+void QtDesktop::setText(int id, const std::string& text) {
+    QWidget* widget = control(id);
+    if (auto* label = qobject_cast<QLabel*>(widget)) label->setText(toDisplayText(text));
+    else if (auto* field = qobject_cast<QLineEdit*>(widget)) field->setText(toQString(text));
+    else if (auto* button = qobject_cast<QPushButton*>(widget)) button->setText(toQString(text));
+    else if (auto* logbook = qobject_cast<QPlainTextEdit*>(widget)) logbook->setPlainText(toQString(text));
+}
+
+void QtDesktop::setTextColour(int id, Colour colour) {
+    QWidget* widget = control(id);
+    if (widget == nullptr) return;
+    setColourRole(widget, qobject_cast<QLineEdit*>(widget) ? QPalette::Text : QPalette::WindowText,
+                  colour);
+    setColourRole(widget, QPalette::ButtonText, colour);
+}
+
+void QtDesktop::setBackgroundColour(int id, Colour colour) {
+    QWidget* widget = control(id);
+    if (widget == nullptr) return;
+    setColourRole(widget, qobject_cast<QLineEdit*>(widget) ? QPalette::Base : QPalette::Window,
+                  colour);
+    widget->setAutoFillBackground(true);
+}
+
+void QtDesktop::setTooltip(int id, const std::string& text) {
+    if (QWidget* widget = control(id)) widget->setToolTip(toQString(text));
+}
+
+void QtDesktop::setEnabled(int id, bool enabled) {
+    if (QWidget* widget = control(id)) widget->setEnabled(enabled);
+}
+
+void QtDesktop::setChecked(int id, bool checked) {
+    if (auto* button = qobject_cast<QPushButton*>(control(id))) button->setChecked(checked);
+}
+
+void QtDesktop::setProgress(int id, int value) {
+    if (auto* bar = qobject_cast<QProgressBar*>(control(id))) bar->setValue(value);
+}
+
+void QtDesktop::appendLogbookLine(int id, const std::string& line) {
+    if (auto* logbook = qobject_cast<QPlainTextEdit*>(control(id)))
+        logbook->appendPlainText(toQString(line));
+}
+
+void QtDesktop::clearLogbook(int id) {
+    if (auto* logbook = qobject_cast<QPlainTextEdit*>(control(id))) logbook->clear();
+}
+
+std::string QtDesktop::askText(const std::string& title, const std::string& message,
+                               const std::string& preset) {
+    PromptDialog dialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    dialog.setObjectName(QStringLiteral("askText"));
+    dialog.setWindowTitle(toQString(title));
+    dialog.setModal(true);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    auto* label = new QLabel(toDisplayText(message), &dialog);
+    label->setTextFormat(Qt::PlainText);
+    label->setGeometry(10, 10, 280, 22);
+    auto* field = new QLineEdit(toQString(preset), &dialog);
+    field->setObjectName(QStringLiteral("answer"));
+    field->setGeometry(10, 32, 275, 21);
+    field->setCursorPosition(field->text().size());
+    auto* ok = new QPushButton(QStringLiteral("OK"), &dialog);
+    ok->setGeometry(110, 67, 80, 25);
+    ok->setDefault(true);
+    ok->setAutoDefault(true);
+    QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+    dialog.setFixedSize(300, 130);
+    centreOnScreen(dialog, QSize(300, 130));
+    dialog.show();
+    const QSize extra = frameExtra(dialog);
+    if (!extra.isNull()) {
+        // The outer size is 300 x 130 with the window manager's frame.
+        dialog.setFixedSize(QSize(300, 130) - extra);
+        centreOnScreen(dialog, QSize(300, 130));
+    }
+    field->setFocus(Qt::OtherFocusReason);
+    const int result = dialog.exec();
+    return result == QDialog::Accepted ? fromQString(field->text()) : std::string();
+}
+
+int QtDesktop::showMessage(const std::string& title, const std::string& text,
+                           MessageButtons buttons) {
+    QMessageBox box(QMessageBox::NoIcon, toQString(title), toDisplayText(text),
+                    buttons == MessageButtons::YesNo ? (QMessageBox::Yes | QMessageBox::No)
+                                                     : QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.setObjectName(QStringLiteral("showMessage"));
+    box.setTextFormat(Qt::PlainText);
+    box.setWindowModality(Qt::ApplicationModal);
+    const int answer = box.exec();
+    if (answer == QMessageBox::Yes) return kAnswerYes;
+    if (answer == QMessageBox::No) return kAnswerNo;
+    return kAnswerOk;
+}
+
+std::optional<WindowEvent> QtDesktop::waitForEvent(std::int64_t timeoutMs) {
+    if (events_.empty()) {
+        if (timeoutMs <= 0) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+        } else {
+            // Sleep in the window system's event wait until an event of ours
+            // arrives or the time is up.
+            QEventLoop loop;
+            QTimer timer;
+            timer.setSingleShot(true);
+            timer.setTimerType(Qt::PreciseTimer);
+            QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+            timer.start(static_cast<int>(std::min<std::int64_t>(timeoutMs, 24LL * 3600 * 1000)));
+            waiting_ = &loop;
+            loop.exec();
+            waiting_ = nullptr;
+        }
+    }
+    if (events_.empty()) return std::nullopt;
+    const WindowEvent event = events_.front();
+    events_.pop_front();
+    return event;
+}
+
+void QtDesktop::updateDisplay() {
+    for (auto& [number, window] : windows_)
+        if (window) window->repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void QtDesktop::closeAll() {
+    while (!windows_.empty()) closeWindow(windows_.begin()->first);
+    controls_.clear();
+}
+
+}  // namespace kelvinor

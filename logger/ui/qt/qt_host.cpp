@@ -1,0 +1,27 @@
+#include "logger/ui/qt/qt_host.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "logger/platform/process_starter.h"
+#include "logger/platform/system_clock.h"
+#include "logger/ui/qt/qt_desktop.h"
+
+namespace kelvinor {
+
+RealHost::RealHost()
+    : desktop_(std::make_unique<QtDesktop>()),
+      clock_(std::make_unique<SystemClock>()),
+      sound_(std::make_unique<NoSoundOutput>()),
+      starter_(std::make_unique<PosixProgramStarter>()) {
+    host_ = std::make_unique<Host>(Host{*desktop_, *clock_, *sound_, *starter_,
+                                        [] { return true; },
+                                        [](int code) {
+                                            std::fflush(nullptr);
+                                            std::exit(code);
+                                        }});
+}
+
+RealHost::~RealHost() = default;
+
+}  // namespace kelvinor

@@ -1,0 +1,28 @@
+#pragma once
+// The real host of the program: Qt desktop, system clock, process starter.
+#include <memory>
+
+#include "logger/core/host.h"
+
+namespace kelvinor {
+
+class QtDesktop;
+class SystemClock;
+class PosixProgramStarter;
+
+class RealHost {
+public:
+    RealHost();
+    ~RealHost();
+    Host& host() { return *host_; }
+    QtDesktop& desktop() { return *desktop_; }
+
+private:
+    std::unique_ptr<QtDesktop> desktop_;
+    std::unique_ptr<SystemClock> clock_;
+    std::unique_ptr<SoundOutput> sound_;
+    std::unique_ptr<PosixProgramStarter> starter_;
+    std::unique_ptr<Host> host_;
+};
+
+}  // namespace kelvinor

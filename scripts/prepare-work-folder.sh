@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Fills a working folder for Kelvinor: scripts/prepare-work-folder.sh BUILD FOLDER
+# Copies the bus scripts and the clock program; leaves the user's own files alone.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+folder=${2:-run}
+mkdir -p "$folder"
+if compgen -G "bus-scripts/*.BAT" >/dev/null; then
+    cp bus-scripts/*.BAT "$folder"/
+fi
+if [ -f "$build/clock/Horalux" ]; then
+    cp "$build/clock/Horalux" "$folder"/Horalux
+fi

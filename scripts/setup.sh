@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Kelvinor needs to build, run and test.
+# Idempotent: only missing packages are installed. Works as root or through sudo.
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libqt6opengl6
+    libgtest-dev libgmock-dev libbenchmark-dev clang-format
+    xvfb xauth x11-utils imagemagick fonts-liberation xdg-utils
+    pulseaudio pulseaudio-utils sox
+    python3 python3-aiosmtpd
+    digitemp
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$package")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -eq 0 ]; then
+    as_root=()
+elif command -v sudo >/dev/null 2>&1; then
+    as_root=(sudo)
+else
+    echo "setup: these packages are missing and neither root nor sudo is available: ${missing[*]}" >&2
+    exit 1
+fi
+echo "setup: installing ${missing[*]}"
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"

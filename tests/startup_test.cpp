@@ -1,0 +1,304 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "logger/alarm/mail_settings.h"
+#include "logger/bus/config_files.h"
+#include "logger/core/files.h"
+#include "logger/core/startup.h"
+#include "tests/support/scenario.h"
+
+namespace kelvinor {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+using testing::readFile;
+using testing::Scenario;
+using testing::ScenarioOptions;
+using testing::TemporaryWorkFolder;
+using testing::writeFile;
+
+std::vector<std::string> folderListing() {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(".")) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(StartUp, DemonstrationEditionFillsTheDefaultsAndTouchesNoFile) {
+    TemporaryWorkFolder folder;
+    writeFile("kelvinor.ini", "READ_TIME 500\r\n");
+    writeFile("digitemp.cfg", "TTY /dev/ttyS0\nREAD_TIME 1000\n");
+    const auto before = folderListing();
+    Scenario scenario;
+    EXPECT_EQ(scenario.runStartUp(1), 0);
+    const ProgramState& s = scenario.state;
+    EXPECT_EQ(s.demoMode, 1);
+    EXPECT_EQ(s.soundEnabled, 1);
+    EXPECT_EQ(s.soundReady, 0);
+    EXPECT_EQ(s.clockRunning, 0);
+    EXPECT_EQ(s.clockProgramSize, -1);
+    EXPECT_EQ(s.mailSettingsSize, -1);
+    EXPECT_EQ(s.logFileExtension, ".KLV");
+    EXPECT_EQ(s.lastLogFileName, "LastLogFile.dat");
+    EXPECT_TRUE(s.logFileName.ends_with("/KELVINOR") || s.logFileName == "KELVINOR");
+    EXPECT_EQ(s.colourGrey, 0xC0C0C0u);
+    EXPECT_EQ(s.colourBlue, 0xFF0000u);
+    EXPECT_EQ(s.colourRed, 0x0000FFu);
+    EXPECT_EQ(s.commandInterpreter, "command");
+    ASSERT_EQ(s.portCommand.size(), 11u);
+    EXPECT_EQ(s.portCommand[0], "");
+    EXPECT_EQ(s.portCommand[1], "/cCOM1READ.BAT");
+    EXPECT_EQ(s.portCommand[9], "/cCOM9READ.BAT");
+    EXPECT_EQ(s.portCommand[10], "");
+    EXPECT_EQ(s.dataLineCommand, "/cDATALINE.BAT");
+    EXPECT_EQ(s.sensorLineLastIndex, 107);
+    EXPECT_EQ(s.demoTemperature[1], 5.0);
+    EXPECT_EQ(s.demoTemperature[2], 30.0);
+    EXPECT_EQ(s.demoTemperature[3], -2.0);
+    EXPECT_EQ(s.lastRecordDate, "--.--.--");
+    EXPECT_EQ(s.nextRecordTime, "--:--:--");
+    EXPECT_EQ(s.nextRecordWeekday, "-------");
+    EXPECT_EQ(s.intervalDaysText, "-");
+    EXPECT_EQ(s.readTimeLine, "READ_TIME 1000");
+    EXPECT_EQ(s.readTimeMs, 1000);
+    EXPECT_EQ(s.sensorCount, 3);
+    // The files stay as they were: the demonstration reads no settings.
+    EXPECT_EQ(folderListing(), before);
+    EXPECT_EQ(readFile("digitemp.cfg"), "TTY /dev/ttyS0\nREAD_TIME 1000\n");
+    EXPECT_EQ(readFile("kelvinor.ini"), "READ_TIME 500\r\n");
+}
+
+TEST(StartUp, DemonstrationSensorTable) {
+    TemporaryWorkFolder folder;
+    ProgramState state;
+    state.demoMode = 1;
+    state.sensors.sensorLine.assign(kSensorLineCount, "");
+    buildSensorTable(state);
+    const SensorTable& t = state.sensors;
+    EXPECT_EQ(state.sensorCount, 3);
+    EXPECT_EQ(t.sensorLine[7], "DemoSensor 1");
+    EXPECT_EQ(t.sensorLine[8], "DemoSensor 2");
+    EXPECT_EQ(t.sensorLine[9], "DemoSensor 3");
+    EXPECT_EQ(t.sensorAlias, (std::vector<std::string>{"", "S1", "S2", "S3"}));
+    EXPECT_EQ(t.alarmMinus, (std::vector<double>{0.0, -56.0, -56.0, -56.0}));
+    EXPECT_EQ(t.alarmPlus, (std::vector<double>{0.0, 126.0, 126.0, 126.0}));
+    EXPECT_EQ(t.sensorValue.size(), 4u);
+    EXPECT_TRUE(folderListing().empty());
+}
+
+struct ReadTimeCase {
+    std::string content;  // nullopt-like: "<none>" means no file
+    std::string line;
+    int ms;
+};
+
+TEST(StartUp, LiveEditionReadsTheReadTime) {
+    const ReadTimeCase cases[] = {
+        {"READ_TIME 500\r\nrest", "READ_TIME 500", 500},
+        {"READ_TIME 12345\n", "READ_TIME 12345", 2345},
+        {"READ_TIME", "READ_TIME", 0},
+        {"READ_TIME 1000", "READ_TIME 1000", 1000},
+        {"READ_TIME -12\r", "READ_TIME -12", -12},
+        {"", "READ_TIME 1000", 1000},
+        {"\nREAD_TIME 2000\n", "READ_TIME 1000", 1000},
+        {"777", "777", 777},
+        {"\xFF\xFE\0\x01 12"s, "\xFF\xFE\0\x01 12"s, 0},  // the last four begin with 0x01
+        {"\xFF\xFE\0x  12"s, "\xFF\xFE\0x  12"s, 12},
+        {"<none>", "READ_TIME 1000", 1000},
+    };
+    for (const ReadTimeCase& c : cases) {
+        TemporaryWorkFolder folder;
+        if (c.content != "<none>") writeFile("kelvinor.ini", c.content);
+        Scenario scenario;
+        EXPECT_EQ(scenario.runStartUp(0), 0);
+        EXPECT_EQ(scenario.state.readTimeLine, c.line) << c.content;
+        EXPECT_EQ(scenario.state.readTimeMs, c.ms) << c.content;
+        // Created empty when missing, and never written.
+        EXPECT_EQ(readFile("kelvinor.ini"), c.content == "<none>" ? "" : c.content);
+    }
+}
+
+TEST(StartUp, ToolSettingsArePatchedInPlace) {
+    struct Case {
+        std::string before;
+        std::string readTime;
+        std::string after;
+    };
+    const Case cases[] = {
+        // The second line is replaced exactly when it has the same length.
+        {"TTY /dev/ttyS0\nREAD_TIME 1000\nLOG_TYPE 1\n", "READ_TIME 2000",
+         "TTY /dev/ttyS0\nREAD_TIME 2000\fLOG_TYPE 1\n"},
+        {"TTY x\r\nREAD_TIME 1000\r\nNEXT\r\n", "READ_TIME 2000",
+         "TTY x\r\nREAD_TIME 2000\f\nNEXT\r\n"},
+        {"TTY x\rREAD_TIME 1000\rZ", "READ_TIME 5", "TTY x\rREAD_TIME 5\f00\rZ"},
+        {"ONE", "READ_TIME 1000", "ONEREAD_TIME 1000\f"},
+        {"ONE\n", "READ_TIME 1000", "ONE\nREAD_TIME 1000\f"},
+        {"", "READ_TIME 1000", "READ_TIME 1000\f"},
+        {"<none>", "READ_TIME 1000", "READ_TIME 1000\f"},
+        {"A\nB\n" + std::string(100000, 'x'), "READ_TIME 1000",
+         "A\nREAD_TIME 1000\f" + std::string(100000 - 13, 'x')},
+    };
+    for (const Case& c : cases) {
+        TemporaryWorkFolder folder;
+        if (c.before != "<none>") writeFile("digitemp.cfg", c.before);
+        if (c.readTime != "READ_TIME 1000") writeFile("kelvinor.ini", c.readTime + "\n");
+        Scenario scenario;
+        scenario.runStartUp(0);
+        EXPECT_EQ(readFile("digitemp.cfg"), c.after) << c.before;
+    }
+}
+
+std::string answerFile(const std::vector<std::string>& sensorLines) {
+    std::string text = "DigiTemp\nline2\nline3\nline4\nline5\nline6\n";
+    for (const std::string& line : sensorLines) text += line + "\n";
+    return text;
+}
+
+TEST(StartUp, SensorTableFromTheAnswerFile) {
+    struct Case {
+        std::string content;
+        int count;
+        std::vector<std::pair<int, std::string>> lines;  // sensorLine entries to check
+    };
+    std::vector<std::string> many;
+    for (int i = 0; i < 74; ++i) many.push_back("10" + std::string(13, 'A') + std::to_string(i % 10));
+    const Case cases[] = {
+        {answerFile({"10A8B16B0108005D : DS1820/DS18S20/DS1920 Temperature Sensor",
+                     "10B7C34F00080012 : DS1820", "ROM #0 : 10A8B16B0108005D", ""}),
+         2,
+         {{7, "10A8B16B0108005D ist ein Temperatursensor vom Typ DS1820"},
+          {8, "10B7C34F00080012 ist ein Temperatursensor vom Typ DS1820"},
+          {9, "ROM #0 : 10A8B16"}}},
+        {answerFile({"ROM #0 : 10A8B16B0108005D", "", ""}), 0, {{7, "ROM #0 : 10A8B16"}}},
+        {answerFile(many), 61, {{67, "10AAAAAAAAAAAAA0 ist ein Temperatursensor vom Typ DS1820"}, {68, ""}}},
+        {answerFile({"28FF0011223344AA : DS18B20", "short"}), 2,
+         {{7, "28FF0011223344AA"}, {8, "short"}}},
+        {answerFile({" "}), 1, {{7, " "}}},
+        {answerFile({"10"}), 1, {{7, "10 ist ein Temperatursensor vom Typ DS1820"}}},
+        {"a\nb\nc\nd\ne\n", 0, {{1, "a"}, {5, "e"}, {6, ""}, {7, ""}}},
+        {"", 0, {{7, ""}}},
+        {std::string("\0\xFF\x80\r\n", 5) + std::string(7, '\n') + std::string("\x10\x00\xFF", 3), 1,
+         {{1, std::string("\0\xFF\x80", 3)}, {8, ""}, {7, ""}}},
+    };
+    for (const Case& c : cases) {
+        TemporaryWorkFolder folder;
+        writeFile("COM3READ.INI", c.content);
+        ProgramState state;
+        state.demoMode = 0;
+        state.sensorPort = 3;
+        state.sensors.sensorLine.assign(kSensorLineCount, "");
+        buildSensorTable(state);
+        EXPECT_EQ(state.sensorCount, c.count) << c.content.substr(0, 80);
+        for (const auto& [index, text] : c.lines) EXPECT_EQ(state.sensors.sensorLine[index], text);
+        ASSERT_EQ(state.sensors.sensorAlias.size(), static_cast<std::size_t>(c.count) + 1);
+        if (c.count > 0) {
+            EXPECT_EQ(state.sensors.sensorAlias[c.count], "S" + std::to_string(c.count));
+            EXPECT_EQ(state.sensors.alarmPlus[c.count], 126.0);
+            EXPECT_EQ(state.sensors.alarmMinus[1], -56.0);
+        }
+        EXPECT_EQ(readFile("COM3READ.INI"), c.content);
+    }
+}
+
+TEST(StartUp, MissingAnswerFileIsCreatedEmptyAndGivesNoSensors) {
+    TemporaryWorkFolder folder;
+    ProgramState state;
+    state.sensorPort = 4;
+    buildSensorTable(state);
+    EXPECT_EQ(state.sensorCount, 0);
+    EXPECT_EQ(fileSize("COM4READ.INI"), 0);
+    EXPECT_EQ(state.sensors.sensorValue.size(), 1u);
+}
+
+TEST(StartUp, ClockProgramAndMailSettingsAreMeasured) {
+    struct Case {
+        bool clockFile, clockFolder, mailFile, mailFolder, network;
+        std::int64_t clockSize, mailSize;
+    };
+    const Case cases[] = {
+        {false, false, false, false, true, -1, -1},
+        {true, false, true, false, true, 7, 30},
+        {true, false, true, false, false, 7, -1},  // no sockets: e-mail off, file not read
+        {false, true, false, true, true, -2, -1},  // folders do not count
+    };
+    for (const Case& c : cases) {
+        TemporaryWorkFolder folder;
+        if (c.clockFile) writeFile("Horalux", "#!/bin/");
+        if (c.clockFolder) fs::create_directory("Horalux");
+        if (c.mailFile) writeFile("KelvEmail.ini", "a@b\nc@d\nx\nSubject\nhost\n+Anhang");
+        if (c.mailFolder) fs::create_directory("KelvEmail.ini");
+        Scenario scenario(ScenarioOptions{.networkAvailable = c.network});
+        scenario.runStartUp(1);
+        EXPECT_EQ(scenario.state.clockProgramSize, c.clockSize);
+        EXPECT_EQ(scenario.state.mailSettingsSize, c.mailSize);
+        EXPECT_EQ(scenario.state.clockRunning, 0);
+        const bool read = c.mailSize >= 0;
+        EXPECT_EQ(scenario.state.mailSender, read ? "a@b" : "");
+        EXPECT_EQ(scenario.state.mailRecipient, read ? "c@d" : "");
+        EXPECT_EQ(scenario.state.mailSubject, read ? "Subject" : "");
+        EXPECT_EQ(scenario.state.mailServer, read ? "host" : "");
+        EXPECT_EQ(scenario.state.mailAttachFlag, read ? "+Anhang" : "");
+    }
+}
+
+TEST(StartUp, ShortAndEmptyMailSettings) {
+    TemporaryWorkFolder folder;
+    writeFile("KelvEmail.ini", "");
+    Scenario scenario;
+    scenario.runStartUp(1);
+    EXPECT_EQ(scenario.state.mailSettingsSize, 0);  // an empty file enables e-mail
+    EXPECT_EQ(scenario.state.mailServer, "");
+
+    writeFile("KelvEmail.ini", "me@x\r\nyou@y\r\n");
+    Scenario shortFile;
+    shortFile.runStartUp(1);
+    EXPECT_EQ(shortFile.state.mailRecipient, "you@y");
+    EXPECT_EQ(shortFile.state.mailSubject, "");
+}
+
+TEST(StartUp, SoundIsReadyOnlyWithAnOutput) {
+    for (bool available : {false, true}) {
+        TemporaryWorkFolder folder;
+        Scenario scenario(ScenarioOptions{.soundAvailable = available});
+        scenario.runStartUp(1);
+        EXPECT_EQ(scenario.state.soundReady, available ? 1 : 0);
+        EXPECT_TRUE(scenario.sound.played.empty());
+        EXPECT_TRUE(scenario.sound.closed);  // released by endProgram
+    }
+}
+
+TEST(StartUp, HostileSettingsFilesNeverCrash) {
+    struct Case {
+        std::string name;
+        std::function<void()> make;
+    };
+    const Case cases[] = {
+        {"folder", [] { fs::create_directory("kelvinor.ini"); fs::create_directory("digitemp.cfg"); }},
+        {"huge line", [] { writeFile("kelvinor.ini", std::string(10 * 1024 * 1024, '7') + "1234"); }},
+        {"dangling link", [] { fs::create_symlink("/nonexistent/x", "kelvinor.ini"); }},
+        {"unreadable", [] { fs::create_symlink("/proc/self/mem", "kelvinor.ini"); }},
+        {"binary", [] {
+             std::string bytes;
+             for (int i = 0; i < 4096; ++i) bytes += static_cast<char>(i * 37);
+             writeFile("kelvinor.ini", bytes);
+             writeFile("digitemp.cfg", bytes);
+         }},
+    };
+    for (const Case& c : cases) {
+        TemporaryWorkFolder folder;
+        c.make();
+        Scenario scenario;
+        EXPECT_EQ(scenario.runStartUp(0), 0) << c.name;
+        if (c.name == "huge line") {
+            EXPECT_EQ(scenario.state.readTimeMs, 1234);
+        }
+        if (c.name == "folder" || c.name == "unreadable" || c.name == "dangling link") {
+            EXPECT_EQ(scenario.state.readTimeMs, 1000) << c.name;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace kelvinor

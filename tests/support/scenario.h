@@ -1,0 +1,94 @@
+#pragma once
+// The whole program from startUp to its end, with the scripted desktop, the
+// fake clock, a recorder of sound cues and the real process starter, in a
+// fresh temporary working folder.
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "logger/core/host.h"
+#include "logger/core/program_state.h"
+#include "logger/platform/process_starter.h"
+#include "tests/support/fake_clock.h"
+#include "tests/support/scripted_desktop.h"
+
+namespace kelvinor::testing {
+
+// How the program left: endProgram unwinds to the test with the exit code.
+struct ProgramEnded {
+    int exitCode;
+};
+
+// Makes a fresh folder under the system's temporary folder and works in it.
+class TemporaryWorkFolder {
+public:
+    TemporaryWorkFolder();
+    ~TemporaryWorkFolder();
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+    std::filesystem::path previous_;
+};
+
+// Records each cue with the fake time at which it started.
+class RecordingSoundOutput final : public SoundOutput {
+public:
+    RecordingSoundOutput(FakeClock& clock, bool available) : clock_(clock), available_(available) {}
+    bool open() override { return available_; }
+    bool loadCue(int cue, const WaveFormat&, std::span<const std::uint8_t> samples) override {
+        loaded.push_back({cue, samples.size()});
+        return true;
+    }
+    void play(int cue) override { played.push_back({cue, clock_.elapsedMs()}); }
+    void close() override { closed = true; }
+
+    struct Played {
+        int cue;
+        std::int64_t atMs;
+    };
+    struct Loaded {
+        int cue;
+        std::size_t bytes;
+    };
+    std::vector<Played> played;
+    std::vector<Loaded> loaded;
+    bool closed = false;
+    std::vector<int> cues() const {
+        std::vector<int> out;
+        for (const Played& p : played) out.push_back(p.cue);
+        return out;
+    }
+
+private:
+    FakeClock& clock_;
+    bool available_;
+};
+
+struct ScenarioOptions {
+    bool soundAvailable = false;
+    bool networkAvailable = true;
+};
+
+class Scenario {
+public:
+    explicit Scenario(ScenarioOptions options = {});
+
+    FakeClock clock{2026, 12, 6, 23, 31, 5};
+    ScriptedDesktop desktop{clock};
+    RecordingSoundOutput sound;
+    PosixProgramStarter starter;
+    Host host;
+    ProgramState state;
+
+    // Runs startUp in the given edition until the program ends; returns the exit code.
+    int runStartUp(int demoMode);
+    // Runs any part of the program until it ends through endProgram.
+    int run(const std::function<void()>& body);
+};
+
+std::string readFile(const std::filesystem::path& path);
+void writeFile(const std::filesystem::path& path, const std::string& bytes);
+
+}  // namespace kelvinor::testing

@@ -1,0 +1,120 @@
+#include "tests/support/scripted_desktop.h"
+
+#include <algorithm>
+
+namespace kelvinor::testing {
+
+const ControlRecord& ScriptedDesktop::at(int id) const {
+    const auto it = controls.find(id);
+    if (it == controls.end()) throw std::out_of_range("no control " + std::to_string(id));
+    return it->second;
+}
+
+ControlRecord* ScriptedDesktop::find(int id) {
+    const auto it = controls.find(id);
+    return it == controls.end() ? nullptr : &it->second;
+}
+
+void ScriptedDesktop::openWindow(const WindowSpec& spec) {
+    openWindows[spec.window] = spec;
+    journal.push_back("open " + std::to_string(spec.window) + " " + spec.title);
+}
+
+void ScriptedDesktop::closeWindow(int window) {
+    openWindows.erase(window);
+    std::erase_if(controls, [window](const auto& entry) { return entry.second.spec.window == window; });
+    journal.push_back("close " + std::to_string(window));
+}
+
+void ScriptedDesktop::createControl(const ControlSpec& spec) {
+    if (openWindows.count(spec.window) == 0) return;
+    ControlRecord record;
+    record.spec = spec;
+    record.text = spec.text;
+    controls[spec.id] = record;
+    createdOrder.push_back(spec.id);
+}
+
+void ScriptedDesktop::setText(int id, const std::string& text) {
+    if (ControlRecord* c = find(id)) c->text = text;
+}
+void ScriptedDesktop::setTextColour(int id, Colour colour) {
+    if (ControlRecord* c = find(id)) c->textColour = colour;
+}
+void ScriptedDesktop::setBackgroundColour(int id, Colour colour) {
+    if (ControlRecord* c = find(id)) c->backgroundColour = colour;
+}
+void ScriptedDesktop::setTooltip(int id, const std::string& text) {
+    if (ControlRecord* c = find(id)) c->tooltip = text;
+}
+void ScriptedDesktop::setEnabled(int id, bool enabled) {
+    if (ControlRecord* c = find(id)) c->enabled = enabled;
+}
+void ScriptedDesktop::setChecked(int id, bool checked) {
+    if (ControlRecord* c = find(id)) c->checked = checked;
+}
+void ScriptedDesktop::setProgress(int id, int value) {
+    if (ControlRecord* c = find(id)) {
+        c->progress = value;
+        journal.push_back("progress " + std::to_string(value));
+    }
+}
+void ScriptedDesktop::appendLogbookLine(int id, const std::string& line) {
+    if (ControlRecord* c = find(id)) c->logbook.push_back(line);
+}
+void ScriptedDesktop::clearLogbook(int id) {
+    if (ControlRecord* c = find(id)) c->logbook.clear();
+}
+
+std::string ScriptedDesktop::askText(const std::string& title, const std::string& message,
+                                     const std::string& preset) {
+    prompts.push_back({title, message, preset});
+    journal.push_back("prompt " + title);
+    if (promptAnswers_.empty()) throw ScriptExhausted("unexpected prompt: " + title);
+    const std::optional<std::string> answer = promptAnswers_.front();
+    promptAnswers_.pop_front();
+    return answer.value_or(std::string());
+}
+
+int ScriptedDesktop::showMessage(const std::string& title, const std::string& text,
+                                 MessageButtons buttons) {
+    messages.push_back({title, text, buttons});
+    messageTimes.push_back(clock_.elapsedMs());
+    journal.push_back("message " + title);
+    if (messageAnswers_.empty()) {
+        if (buttons == MessageButtons::Ok) return kAnswerOk;
+        throw ScriptExhausted("unexpected question: " + title);
+    }
+    const int answer = messageAnswers_.front();
+    messageAnswers_.pop_front();
+    return answer;
+}
+
+std::optional<WindowEvent> ScriptedDesktop::waitForEvent(std::int64_t timeoutMs) {
+    auto takeDue = [this]() -> std::optional<WindowEvent> {
+        while (!events_.empty() && events_.front().atMs <= clock_.elapsedMs()) {
+            const WindowEvent event = events_.front().event;
+            events_.pop_front();
+            if (event.kind == WindowEvent::Kind::Control) {
+                ControlRecord* c = find(event.control);
+                if (c == nullptr || !c->enabled) continue;  // a disabled button takes no click
+                if (c->spec.kind == ControlKind::ToggleButton) c->checked = !c->checked;
+            }
+            return event;
+        }
+        return std::nullopt;
+    };
+    if (auto event = takeDue()) return event;
+    if (timeoutMs <= 0) return std::nullopt;
+    std::int64_t wake = clock_.elapsedMs() + timeoutMs;
+    if (!events_.empty()) wake = std::min(wake, events_.front().atMs);
+    if (wake > timeLimitMs_) throw ScriptExhausted("the program waited past the script's end");
+    clock_.advance(wake - clock_.elapsedMs());
+    return takeDue();
+}
+
+void ScriptedDesktop::closeAll() {
+    while (!openWindows.empty()) closeWindow(openWindows.begin()->first);
+}
+
+}  // namespace kelvinor::testing

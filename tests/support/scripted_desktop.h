@@ -1,0 +1,111 @@
+#pragma once
+// A desktop for scenario tests: it answers prompts and message boxes from a
+// script, delivers queued window events at given times of the fake clock,
+// and records every window, control, text, colour and state it was given.
+#include <deque>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "logger/ui/desktop.h"
+#include "tests/support/fake_clock.h"
+
+namespace kelvinor::testing {
+
+// Thrown when the program asks for more than the script holds.
+struct ScriptExhausted : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+struct Prompt {
+    std::string title, message, preset;
+};
+struct Message {
+    std::string title, text;
+    MessageButtons buttons;
+};
+
+struct ControlRecord {
+    ControlSpec spec;
+    std::string text;
+    std::optional<Colour> textColour, backgroundColour;
+    std::string tooltip;
+    bool enabled = true;
+    bool checked = false;
+    int progress = 0;
+    std::vector<std::string> logbook;
+};
+
+class ScriptedDesktop final : public Desktop {
+    struct Timed {
+        std::int64_t atMs;
+        WindowEvent event;
+    };
+
+public:
+    explicit ScriptedDesktop(FakeClock& clock) : clock_(clock) {}
+
+    // Script: answers in the order the program asks. nullopt leaves the prompt with Escape.
+    void answerPrompt(std::optional<std::string> answer) { promptAnswers_.push_back(answer); }
+    void answerMessage(int answer) { messageAnswers_.push_back(answer); }
+    // A click on a control, delivered by the first wait at or after `atMs` of elapsed fake time.
+    void clickAt(std::int64_t atMs, int control, int window = 1) {
+        queue({atMs, {WindowEvent::Kind::Control, window, control}});
+    }
+    void closeAt(std::int64_t atMs, int window = 1) {
+        queue({atMs, {WindowEvent::Kind::CloseRequest, window, 0}});
+    }
+    // Each wait may not take the fake clock beyond this point.
+    void setTimeLimitMs(std::int64_t limit) { timeLimitMs_ = limit; }
+
+    // What the program did.
+    std::vector<Prompt> prompts;
+    std::vector<Message> messages;
+    std::vector<std::string> journal;  // windows, display updates and waits, in order
+    std::map<int, ControlRecord> controls;
+    std::map<int, WindowSpec> openWindows;
+    std::vector<int> createdOrder;
+    // Fake-clock times (elapsed ms) at which each message box was shown.
+    std::vector<std::int64_t> messageTimes;
+
+    const ControlRecord& at(int id) const;
+
+    void openWindow(const WindowSpec& spec) override;
+    void closeWindow(int window) override;
+    void createControl(const ControlSpec& spec) override;
+    bool hasControl(int id) const override { return controls.count(id) != 0; }
+    void setText(int id, const std::string& text) override;
+    void setTextColour(int id, Colour colour) override;
+    void setBackgroundColour(int id, Colour colour) override;
+    void setTooltip(int id, const std::string& text) override;
+    void setEnabled(int id, bool enabled) override;
+    void setChecked(int id, bool checked) override;
+    void setProgress(int id, int value) override;
+    void appendLogbookLine(int id, const std::string& line) override;
+    void clearLogbook(int id) override;
+    std::string askText(const std::string& title, const std::string& message,
+                        const std::string& preset) override;
+    int showMessage(const std::string& title, const std::string& text,
+                    MessageButtons buttons) override;
+    std::optional<WindowEvent> waitForEvent(std::int64_t timeoutMs) override;
+    void updateDisplay() override { journal.push_back("update"); }
+    void closeAll() override;
+
+private:
+    ControlRecord* find(int id);
+    void queue(const Timed& timed) {
+        auto it = events_.begin();
+        while (it != events_.end() && it->atMs <= timed.atMs) ++it;
+        events_.insert(it, timed);
+    }
+
+    FakeClock& clock_;
+    std::deque<std::optional<std::string>> promptAnswers_;
+    std::deque<int> messageAnswers_;
+    std::deque<Timed> events_;
+    std::int64_t timeLimitMs_ = 7LL * 24 * 3600 * 1000;
+};
+
+}  // namespace kelvinor::testing
