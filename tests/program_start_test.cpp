@@ -1,3 +1,5 @@
+#include "logger/ui/program_start.h"
+
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -12,7 +14,6 @@
 #include "logger/bus/bus_command.h"
 #include "logger/core/files.h"
 #include "logger/platform/process_starter.h"
-#include "logger/ui/program_start.h"
 #include "tests/support/scenario.h"
 
 namespace kelvinor {
@@ -29,7 +30,9 @@ void writeScript(const std::string& name, const std::string& body) {
     fs::permissions(name, fs::perms::owner_all | fs::perms::group_read | fs::perms::others_read);
 }
 
-bool processAlive(ProcessHandle pid) { return kill(static_cast<pid_t>(pid), 0) == 0; }
+bool processAlive(ProcessHandle pid) {
+    return kill(static_cast<pid_t>(pid), 0) == 0;
+}
 
 // True when `pid` is a child of ours that has ended but was not reaped.
 bool isZombieChild(pid_t pid) {
@@ -110,18 +113,18 @@ TEST(ProgramStart, ChildrenThatNobodyWaitsForAreReaped) {
     const ProcessHandle kept = startProgram(scenario.host, "./quick.sh", "", "", kKeepHandle);
     ASSERT_GT(kept, 1);
     scenario.starter.release(kept);
-    EXPECT_TRUE(eventually([kept] { return !isZombieChild(static_cast<pid_t>(kept)) &&
-                                           !processAlive(kept); }));
+    EXPECT_TRUE(eventually(
+        [kept] { return !isZombieChild(static_cast<pid_t>(kept)) && !processAlive(kept); }));
 }
 
 TEST(ProgramStart, HiddenProgramsRunWithoutTerminalAndInheritNoFiles) {
     TemporaryWorkFolder folder;
     const int leaked = open("secret.txt", O_CREAT | O_RDWR, 0600);  // no close-on-exec
     ASSERT_GE(leaked, 3);
-    writeScript("probe.sh",
-                "if [ -e /proc/$$/fd/" + std::to_string(leaked) + " ]; then echo leaked; else echo clean; fi > fds.txt\n"
-                "if [ -t 0 ]; then echo tty; else echo notty; fi > stdin.txt\n"
-                "pwd > folder.txt\n");
+    writeScript("probe.sh", "if [ -e /proc/$$/fd/" + std::to_string(leaked) +
+                                " ]; then echo leaked; else echo clean; fi > fds.txt\n"
+                                "if [ -t 0 ]; then echo tty; else echo notty; fi > stdin.txt\n"
+                                "pwd > folder.txt\n");
     fs::create_directory("work");
     Scenario scenario;
     EXPECT_EQ(startProgram(scenario.host, (folder.path() / "probe.sh").string(), "",
@@ -146,8 +149,8 @@ TEST(ProgramStart, AMissingProgramGivesZero) {
 TEST(ProgramStart, DocumentsAndAddressesGoToXdgOpen) {
     TemporaryWorkFolder folder;
     fs::create_directory("bin");
-    writeScript("bin/xdg-open", "echo \"$1|$(pwd)\" >> \"" + (folder.path() / "opened.txt").string() +
-                                    "\"\n");
+    writeScript("bin/xdg-open",
+                "echo \"$1|$(pwd)\" >> \"" + (folder.path() / "opened.txt").string() + "\"\n");
     writeFile("Kelvinor.txt", "info");  // not executable: a document
     fs::create_directory("docs");
     writeFile("docs/log.KLV", "log");
@@ -160,18 +163,19 @@ TEST(ProgramStart, DocumentsAndAddressesGoToXdgOpen) {
     EXPECT_EQ(startProgram(scenario.host, docs + "/log.KLV", "", "", kWait), 1);
     setenv("PATH", path.c_str(), 1);
     const std::string here = fs::canonical(folder.path()).string();
-    EXPECT_EQ(readFile("opened.txt"), "Kelvinor.txt|" + here + "\n" +
-                                          "https://example.invalid/|" + here + "\n" + docs +
-                                          "/log.KLV|" + fs::canonical(docs).string() + "\n");
+    EXPECT_EQ(readFile("opened.txt"), "Kelvinor.txt|" + here + "\n" + "https://example.invalid/|" +
+                                          here + "\n" + docs + "/log.KLV|" +
+                                          fs::canonical(docs).string() + "\n");
 }
 
 TEST(ProgramStart, BusCommandRunsTheBatchWithTheShellInTheCurrentFolder) {
     TemporaryWorkFolder folder;
-    writeFile("COM1READ.BAT", "echo \"$0\" > ran.txt\nsleep 0.2\necho end >> ran.txt\n");  // no x bit
+    writeFile("COM1READ.BAT",
+              "echo \"$0\" > ran.txt\nsleep 0.2\necho end >> ran.txt\n");  // no x bit
     Scenario scenario;
     scenario.state.commandInterpreter = "command";
     runBusCommand(scenario.state, scenario.host, "/cCOM1READ.BAT");
-    EXPECT_EQ(readFile("ran.txt"), "./COM1READ.BAT\nend\n");  // waited for its end
+    EXPECT_EQ(readFile("ran.txt"), "./COM1READ.BAT\nend\n");        // waited for its end
     runBusCommand(scenario.state, scenario.host, "/cMISSING.BAT");  // ignored
 }
 

@@ -1,3 +1,5 @@
+#include "logger/core/startup.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -5,7 +7,7 @@
 #include "logger/alarm/mail_settings.h"
 #include "logger/bus/config_files.h"
 #include "logger/core/files.h"
-#include "logger/core/startup.h"
+#include "tests/support/bus_fixtures.h"
 #include "tests/support/scenario.h"
 
 namespace kelvinor {
@@ -13,11 +15,18 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
+using testing::answerFileWith;
 using testing::readFile;
 using testing::Scenario;
 using testing::ScenarioOptions;
 using testing::TemporaryWorkFolder;
 using testing::writeFile;
+using testing::writeScanBatches;
+
+// One sensor on COM2, so that the live edition gets past the scan.
+void oneSensorOnCom2(const std::string& toolSettings = "") {
+    writeScanBatches({{2, answerFileWith({"10A8B16B0108005D : DS1820"})}}, toolSettings);
+}
 
 std::vector<std::string> folderListing() {
     std::vector<std::string> names;
@@ -30,7 +39,6 @@ TEST(StartUp, DemonstrationEditionFillsTheDefaultsAndTouchesNoFile) {
     TemporaryWorkFolder folder;
     writeFile("kelvinor.ini", "READ_TIME 500\r\n");
     writeFile("digitemp.cfg", "TTY /dev/ttyS0\nREAD_TIME 1000\n");
-    const auto before = folderListing();
     Scenario scenario;
     EXPECT_EQ(scenario.runStartUp(1), 0);
     const ProgramState& s = scenario.state;
@@ -64,10 +72,10 @@ TEST(StartUp, DemonstrationEditionFillsTheDefaultsAndTouchesNoFile) {
     EXPECT_EQ(s.readTimeLine, "READ_TIME 1000");
     EXPECT_EQ(s.readTimeMs, 1000);
     EXPECT_EQ(s.sensorCount, 3);
-    // The files stay as they were: the demonstration reads no settings.
-    EXPECT_EQ(folderListing(), before);
-    EXPECT_EQ(readFile("digitemp.cfg"), "TTY /dev/ttyS0\nREAD_TIME 1000\n");
+    // The demonstration reads no settings; only the scan deleted the tool's settings.
+    EXPECT_EQ(folderListing(), std::vector<std::string>{"kelvinor.ini"});
     EXPECT_EQ(readFile("kelvinor.ini"), "READ_TIME 500\r\n");
+    EXPECT_EQ(s.sensorPort, 1);
 }
 
 TEST(StartUp, DemonstrationSensorTable) {
@@ -111,6 +119,7 @@ TEST(StartUp, LiveEditionReadsTheReadTime) {
     for (const ReadTimeCase& c : cases) {
         TemporaryWorkFolder folder;
         if (c.content != "<none>") writeFile("kelvinor.ini", c.content);
+        oneSensorOnCom2();
         Scenario scenario;
         EXPECT_EQ(scenario.runStartUp(0), 0);
         EXPECT_EQ(scenario.state.readTimeLine, c.line) << c.content;
@@ -142,8 +151,10 @@ TEST(StartUp, ToolSettingsArePatchedInPlace) {
     };
     for (const Case& c : cases) {
         TemporaryWorkFolder folder;
-        if (c.before != "<none>") writeFile("digitemp.cfg", c.before);
         if (c.readTime != "READ_TIME 1000") writeFile("kelvinor.ini", c.readTime + "\n");
+        // The scan deletes the old settings; the tool leaves new ones.
+        writeFile("digitemp.cfg", "stale");
+        oneSensorOnCom2(c.before == "<none>" ? "" : c.before);
         Scenario scenario;
         scenario.runStartUp(0);
         EXPECT_EQ(readFile("digitemp.cfg"), c.after) << c.before;
@@ -163,7 +174,8 @@ TEST(StartUp, SensorTableFromTheAnswerFile) {
         std::vector<std::pair<int, std::string>> lines;  // sensorLine entries to check
     };
     std::vector<std::string> many;
-    for (int i = 0; i < 74; ++i) many.push_back("10" + std::string(13, 'A') + std::to_string(i % 10));
+    for (int i = 0; i < 74; ++i)
+        many.push_back("10" + std::string(13, 'A') + std::to_string(i % 10));
     const Case cases[] = {
         {answerFile({"10A8B16B0108005D : DS1820/DS18S20/DS1920 Temperature Sensor",
                      "10B7C34F00080012 : DS1820", "ROM #0 : 10A8B16B0108005D", ""}),
@@ -172,14 +184,18 @@ TEST(StartUp, SensorTableFromTheAnswerFile) {
           {8, "10B7C34F00080012 ist ein Temperatursensor vom Typ DS1820"},
           {9, "ROM #0 : 10A8B16"}}},
         {answerFile({"ROM #0 : 10A8B16B0108005D", "", ""}), 0, {{7, "ROM #0 : 10A8B16"}}},
-        {answerFile(many), 61, {{67, "10AAAAAAAAAAAAA0 ist ein Temperatursensor vom Typ DS1820"}, {68, ""}}},
-        {answerFile({"28FF0011223344AA : DS18B20", "short"}), 2,
+        {answerFile(many),
+         61,
+         {{67, "10AAAAAAAAAAAAA0 ist ein Temperatursensor vom Typ DS1820"}, {68, ""}}},
+        {answerFile({"28FF0011223344AA : DS18B20", "short"}),
+         2,
          {{7, "28FF0011223344AA"}, {8, "short"}}},
         {answerFile({" "}), 1, {{7, " "}}},
         {answerFile({"10"}), 1, {{7, "10 ist ein Temperatursensor vom Typ DS1820"}}},
         {"a\nb\nc\nd\ne\n", 0, {{1, "a"}, {5, "e"}, {6, ""}, {7, ""}}},
         {"", 0, {{7, ""}}},
-        {std::string("\0\xFF\x80\r\n", 5) + std::string(7, '\n') + std::string("\x10\x00\xFF", 3), 1,
+        {std::string("\0\xFF\x80\r\n", 5) + std::string(7, '\n') + std::string("\x10\x00\xFF", 3),
+         1,
          {{1, std::string("\0\xFF\x80", 3)}, {8, ""}, {7, ""}}},
     };
     for (const Case& c : cases) {
@@ -264,7 +280,8 @@ TEST(StartUp, SoundIsReadyOnlyWithAnOutput) {
         Scenario scenario(ScenarioOptions{.soundAvailable = available});
         scenario.runStartUp(1);
         EXPECT_EQ(scenario.state.soundReady, available ? 1 : 0);
-        EXPECT_TRUE(scenario.sound.played.empty());
+        // The click after the demonstration notice is the only cue of start-up so far.
+        EXPECT_EQ(scenario.sound.cues(), available ? std::vector<int>{0} : std::vector<int>{});
         EXPECT_TRUE(scenario.sound.closed);  // released by endProgram
     }
 }
@@ -275,11 +292,17 @@ TEST(StartUp, HostileSettingsFilesNeverCrash) {
         std::function<void()> make;
     };
     const Case cases[] = {
-        {"folder", [] { fs::create_directory("kelvinor.ini"); fs::create_directory("digitemp.cfg"); }},
-        {"huge line", [] { writeFile("kelvinor.ini", std::string(10 * 1024 * 1024, '7') + "1234"); }},
+        {"folder",
+         [] {
+             fs::create_directory("kelvinor.ini");
+             fs::create_directory("digitemp.cfg");
+         }},
+        {"huge line",
+         [] { writeFile("kelvinor.ini", std::string(10 * 1024 * 1024, '7') + "1234"); }},
         {"dangling link", [] { fs::create_symlink("/nonexistent/x", "kelvinor.ini"); }},
         {"unreadable", [] { fs::create_symlink("/proc/self/mem", "kelvinor.ini"); }},
-        {"binary", [] {
+        {"binary",
+         [] {
              std::string bytes;
              for (int i = 0; i < 4096; ++i) bytes += static_cast<char>(i * 37);
              writeFile("kelvinor.ini", bytes);
@@ -289,6 +312,7 @@ TEST(StartUp, HostileSettingsFilesNeverCrash) {
     for (const Case& c : cases) {
         TemporaryWorkFolder folder;
         c.make();
+        oneSensorOnCom2();
         Scenario scenario;
         EXPECT_EQ(scenario.runStartUp(0), 0) << c.name;
         if (c.name == "huge line") {

@@ -25,23 +25,29 @@ TEST(Cp1252, ConvertsUtf8ToSingleBytes) {
         {"", ""},
         {"Kelvinor", "Kelvinor"},
         {"für", "f\xFCr"},
-        {"°C", "\xB0" "C"},
+        {"°C",
+         "\xB0"
+         "C"},
         {"WÄRMER KÄLTER", "W\xC4RMER K\xC4LTER"},
         {"ßöüÖÜ", "\xDF\xF6\xFC\xD6\xDC"},
         {"€ „x“ – —", "\x80 \x84x\x93 \x96 \x97"},
         {"Ÿ™", "\x9F\x99"},
-        {"日本", "??"},          // outside CP1252
-        {"😀", "?"},             // four-byte sequence
-        {"a\xFF" "b", "a?b"},    // invalid lead byte
-        {"a\xC3", "a?"},         // truncated sequence
-        {"\xC3(", "?("},         // bad continuation keeps the next character
-        {"\xC0\x80", "?"},       // overlong NUL
-        {"\xED\xA0\x80", "?"},   // surrogate
+        {"日本", "??"},  // outside CP1252
+        {"😀", "?"},      // four-byte sequence
+        {"a\xFF"
+         "b",
+         "a?b"},                // invalid lead byte
+        {"a\xC3", "a?"},        // truncated sequence
+        {"\xC3(", "?("},        // bad continuation keeps the next character
+        {"\xC0\x80", "?"},      // overlong NUL
+        {"\xED\xA0\x80", "?"},  // surrogate
         {"tab\tcr\r", "tab\tcr\r"},
         {"\0x"s, "\0x"s},
     };
     for (const Case& c : cases) EXPECT_EQ(utf8ToCp1252(c.utf8), c.cp1252) << c.utf8;
-    EXPECT_EQ("Überschrift"_cp, "\xDC" "berschrift");
+    EXPECT_EQ("Überschrift"_cp,
+              "\xDC"
+              "berschrift");
 }
 
 TEST(Cp1252, EveryByteSurvivesARoundTripThroughUtf8) {
@@ -51,7 +57,10 @@ TEST(Cp1252, EveryByteSurvivesARoundTripThroughUtf8) {
     EXPECT_EQ(utf8ToCp1252(utf8), all);
     EXPECT_EQ(cp1252ToUtf8("\x80"), "€");
     EXPECT_EQ(cp1252ToUtf8("\xB0"), "°");
-    EXPECT_EQ(toPath("M\xFC" "ll.klv").string(), "Müll.klv");
+    EXPECT_EQ(toPath("M\xFC"
+                     "ll.klv")
+                  .string(),
+              "Müll.klv");
 }
 
 TEST(NumberText, TwoDecimalsWithDecimalComma) {
@@ -61,11 +70,16 @@ TEST(NumberText, TwoDecimalsWithDecimalComma) {
         const char* comma;
     };
     const Case cases[] = {
-        {126.0, "126.00", "126,00"},   {-56.0, "-56.00", "-56,00"}, {5.0, "5.00", "5,00"},
-        {25.5, "25.50", "25,50"},      {0.0, "0.00", "0,00"},       {1.234, "1.23", "1,23"},
-        {2.675, "2.67", "2,67"},       // binary 2.67499999...
-        {0.125, "0.12", "0,12"},       // exact tie goes to even, as printf does
-        {79.8 + 0.3, "80.10", "80,10"}, {-35.0, "-35.00", "-35,00"},
+        {126.0, "126.00", "126,00"},
+        {-56.0, "-56.00", "-56,00"},
+        {5.0, "5.00", "5,00"},
+        {25.5, "25.50", "25,50"},
+        {0.0, "0.00", "0,00"},
+        {1.234, "1.23", "1,23"},
+        {2.675, "2.67", "2,67"},  // binary 2.67499999...
+        {0.125, "0.12", "0,12"},  // exact tie goes to even, as printf does
+        {79.8 + 0.3, "80.10", "80,10"},
+        {-35.0, "-35.00", "-35,00"},
         {1e20, "100000000000000000000.00", "100000000000000000000,00"},
     };
     for (const Case& c : cases) {
@@ -83,19 +97,42 @@ TEST(NumberText, ReadsTheLongestLeadingDecimalNumber) {
         double value;
     };
     const Case cases[] = {
-        {"", 0.0},          {"   ", 0.0},       {"-", 0.0},           {"+", 0.0},
-        {".", 0.0},         {"e5", 0.0},        {"abc", 0.0},         {"nan", 0.0},
-        {"inf", 0.0},       {"0x1A", 0.0},      {"25.5", 25.5},       {"25,5", 25.0},
-        {"85,00", 85.0},    {" 85.00", 85.0},   {"\t-10", -10.0},     {"+7.", 7.0},
-        {".5", 0.5},        {"1.234.5", 1.234}, {"1e3", 1000.0},      {"1E+2x", 100.0},
-        {"2e", 2.0},        {"2e-", 2.0},       {"1.5e-1", 0.15},     {"12abc", 12.0},
-        {"1e400", inf},     {"-1e400", -inf},   {"1e-400", 0.0},      {"0.0001e309", 1e305},
-        {"\n\v\f\r 3", 3.0}, {"- 3", 0.0},
+        {"", 0.0},
+        {"   ", 0.0},
+        {"-", 0.0},
+        {"+", 0.0},
+        {".", 0.0},
+        {"e5", 0.0},
+        {"abc", 0.0},
+        {"nan", 0.0},
+        {"inf", 0.0},
+        {"0x1A", 0.0},
+        {"25.5", 25.5},
+        {"25,5", 25.0},
+        {"85,00", 85.0},
+        {" 85.00", 85.0},
+        {"\t-10", -10.0},
+        {"+7.", 7.0},
+        {".5", 0.5},
+        {"1.234.5", 1.234},
+        {"1e3", 1000.0},
+        {"1E+2x", 100.0},
+        {"2e", 2.0},
+        {"2e-", 2.0},
+        {"1.5e-1", 0.15},
+        {"12abc", 12.0},
+        {"1e400", inf},
+        {"-1e400", -inf},
+        {"1e-400", 0.0},
+        {"0.0001e309", 1e305},
+        {"\n\v\f\r 3", 3.0},
+        {"- 3", 0.0},
         {std::string(500, '9'), inf},
         {"0." + std::string(400, '0') + "1", 0.0},
         {"\xB0\xFF", 0.0},
     };
-    for (const Case& c : cases) EXPECT_EQ(readDecimalPrefix(c.text), c.value) << '"' << c.text << '"';
+    for (const Case& c : cases)
+        EXPECT_EQ(readDecimalPrefix(c.text), c.value) << '"' << c.text << '"';
     EXPECT_TRUE(std::signbit(readDecimalPrefix("-0")));
 }
 
@@ -105,9 +142,18 @@ TEST(NumberText, ReadsTheLeadingInteger) {
         std::int64_t value;
     };
     const Case cases[] = {
-        {"", 0},           {"1000", 1000},      {" 500", 500},       {"\t\t42x", 42},
-        {"-999", -999},    {"+12", 12},         {"2345", 2345},      {"TIME", 0},
-        {"1.5", 1},        {"\n5", 0},          {"- 5", 0},          {"12 34", 12},
+        {"", 0},
+        {"1000", 1000},
+        {" 500", 500},
+        {"\t\t42x", 42},
+        {"-999", -999},
+        {"+12", 12},
+        {"2345", 2345},
+        {"TIME", 0},
+        {"1.5", 1},
+        {"\n5", 0},
+        {"- 5", 0},
+        {"12 34", 12},
         {std::string(40, '9'), std::numeric_limits<std::int64_t>::max()},
         {"-" + std::string(40, '9'), -std::numeric_limits<std::int64_t>::max()},
     };
@@ -191,7 +237,7 @@ TEST(Files, SizeIsMinusOneWhenMissingAndNegativeForAFolder) {
     EXPECT_EQ(fileSize("dangling"), -1);
     EXPECT_EQ(fileSize(""), -1);
     testing::writeFile("M\xC3\xBCll", "xy");  // UTF-8 on disk
-    EXPECT_EQ(fileSize("M\xFCll"), 2);          // CP1252 in the program
+    EXPECT_EQ(fileSize("M\xFCll"), 2);        // CP1252 in the program
 }
 
 TEST(Files, OpenOrCreateNeverShortensAndNeverOpensAFolder) {

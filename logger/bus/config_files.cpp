@@ -16,7 +16,9 @@ constexpr int kLastAnswerLine = 67;
 
 }  // namespace
 
-std::string answerFileName(int port) { return "COM" + decimal(port) + "READ.INI"; }
+std::string answerFileName(int port) {
+    return "COM" + decimal(port) + "READ.INI";
+}
 
 void loadReadTime(ProgramState& state) {
     if (state.demoMode == 1) {

@@ -9,7 +9,7 @@
 namespace kelvinor {
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Calendar time in whole seconds since 1970 (UTC).
     virtual std::int64_t calendarSeconds() = 0;

@@ -14,8 +14,8 @@ struct LocalTime {
     int hour = 0;
     int minute = 0;
     int second = 0;
-    int weekday = 4;             // 0 = Sunday
-    long utcOffsetSeconds = 0;   // local time minus UTC
+    int weekday = 4;            // 0 = Sunday
+    long utcOffsetSeconds = 0;  // local time minus UTC
 };
 
 inline constexpr std::string_view kDateMask = "%dd.%mm.%yyyy";

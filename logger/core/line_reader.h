@@ -9,7 +9,7 @@
 namespace kelvinor {
 
 class LineReader {
-public:
+  public:
     // Reads from a stream (a file or a string stream); a read error counts
     // as the end of the text.
     explicit LineReader(std::istream& in) : in_(&in) {}
@@ -17,7 +17,7 @@ public:
     std::string next();
     bool atEnd() const { return ended_; }
 
-private:
+  private:
     std::istream* in_;
     bool ended_ = false;
 };

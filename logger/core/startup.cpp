@@ -4,6 +4,7 @@
 
 #include "logger/alarm/mail_settings.h"
 #include "logger/bus/config_files.h"
+#include "logger/bus/port_scan.h"
 #include "logger/core/cp1252.h"
 #include "logger/core/file_names.h"
 #include "logger/core/files.h"
@@ -64,6 +65,9 @@ void startUp(ProgramState& state, Host& host, int demoMode) {
 
     // 9. Sound.
     setUpSound(state, host);
+
+    // 10. The port with the sensors.
+    scanPorts(state, host);
 
     // 11. The read time and the bus tool's settings.
     loadReadTime(state);

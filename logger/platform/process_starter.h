@@ -18,14 +18,14 @@ std::vector<std::string> splitCommandLine(const std::string& commandLine);
 // output, and every child is reaped: waited for, terminated, or reaped in the
 // background when nobody keeps its handle.
 class PosixProgramStarter final : public ProgramStarter {
-public:
+  public:
     ProcessHandle start(const std::string& commandLine, const std::string& file,
                         const std::string& parameters, const std::string& workingFolder,
                         unsigned options) override;
     void terminate(ProcessHandle handle) override;
     void release(ProcessHandle handle) override;
 
-private:
+  private:
     std::mutex mutex_;
     std::set<ProcessHandle> kept_;
 };

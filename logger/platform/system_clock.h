@@ -5,7 +5,7 @@ namespace kelvinor {
 
 // The system clocks: calendar time, the local time zone, a monotonic counter.
 class SystemClock final : public Clock {
-public:
+  public:
     std::int64_t calendarSeconds() override;
     LocalTime toLocal(std::int64_t calendarSeconds) override;
     std::int64_t monotonicMs() override;

@@ -7,15 +7,14 @@
 
 namespace kelvinor {
 
-
-
 class SoundOutput {
-public:
+  public:
     virtual ~SoundOutput() = default;
     // Opens the audio output; false when there is none.
     virtual bool open() = 0;
     // Loads cue `cue` from its sample data in the given format.
-    virtual bool loadCue(int cue, const WaveFormat& format, std::span<const std::uint8_t> samples) = 0;
+    virtual bool loadCue(int cue, const WaveFormat& format,
+                         std::span<const std::uint8_t> samples) = 0;
     // Stops the cue if it still plays, rewinds it and plays it once; returns at once.
     virtual void play(int cue) = 0;
     // Releases the output and every cue.
@@ -25,7 +24,7 @@ public:
 // Start-up's stand-in until an audio output is built: there is no output, so
 // every cue is silent and costs no time.
 class NoSoundOutput final : public SoundOutput {
-public:
+  public:
     bool open() override { return false; }
     bool loadCue(int, const WaveFormat&, std::span<const std::uint8_t>) override { return false; }
     void play(int) override {}

@@ -53,7 +53,7 @@ struct WindowEvent {
 };
 
 class Desktop {
-public:
+  public:
     virtual ~Desktop() = default;
 
     virtual void openWindow(const WindowSpec& spec) = 0;

@@ -20,8 +20,8 @@ std::string composeCommandLine(const std::string& file, const std::string& param
 
 ProcessHandle startProgram(Host& host, const std::string& file, const std::string& parameters,
                            const std::string& workingFolder, unsigned options) {
-    return host.starter.start(composeCommandLine(file, parameters), file, parameters,
-                              workingFolder, options);
+    return host.starter.start(composeCommandLine(file, parameters), file, parameters, workingFolder,
+                              options);
 }
 
 }  // namespace kelvinor

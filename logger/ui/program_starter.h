@@ -15,7 +15,7 @@ inline constexpr unsigned kKeepHandle = 4;  // return the process handle
 using ProcessHandle = std::int64_t;
 
 class ProgramStarter {
-public:
+  public:
     virtual ~ProgramStarter() = default;
     // `commandLine` is the quoted file followed by the parameters; `file` and
     // `parameters` are handed to the shell when the command line cannot run.

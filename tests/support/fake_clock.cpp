@@ -9,10 +9,10 @@ using namespace std::chrono;
 FakeClock::FakeClock(int year, int month, int day, int hour, int minute, int second,
                      long utcOffsetSeconds)
     : offset_(utcOffsetSeconds) {
-    const sys_days date = year_month_day{std::chrono::year(year), std::chrono::month(month),
-                                         std::chrono::day(day)};
-    epochSeconds_ = date.time_since_epoch().count() * 86400LL + hour * 3600 + minute * 60 +
-                    second - utcOffsetSeconds;
+    const sys_days date =
+        year_month_day{std::chrono::year(year), std::chrono::month(month), std::chrono::day(day)};
+    epochSeconds_ = date.time_since_epoch().count() * 86400LL + hour * 3600 + minute * 60 + second -
+                    utcOffsetSeconds;
 }
 
 LocalTime FakeClock::toLocal(std::int64_t calendarSeconds) {

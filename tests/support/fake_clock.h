@@ -8,7 +8,7 @@
 namespace kelvinor::testing {
 
 class FakeClock final : public Clock {
-public:
+  public:
     // Starts at the given local wall-clock time.
     FakeClock(int year, int month, int day, int hour, int minute, int second,
               long utcOffsetSeconds = 3600);
@@ -27,7 +27,7 @@ public:
     std::int64_t elapsedMs() const { return elapsedMs_; }
     std::int64_t sleptMs() const { return sleptMs_; }
 
-private:
+  private:
     std::int64_t epochSeconds_ = 0;
     std::int64_t bootMs_ = 5'000'000'000;  // far past 2^31 ms: no 32-bit wrap hides here
     std::int64_t elapsedMs_ = 0;

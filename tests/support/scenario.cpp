@@ -27,11 +27,16 @@ TemporaryWorkFolder::~TemporaryWorkFolder() {
 
 Scenario::Scenario(ScenarioOptions options)
     : sound(clock, options.soundAvailable),
-      host{desktop, clock, sound, starter,
+      host{desktop,
+           clock,
+           sound,
+           starter,
            [available = options.networkAvailable] { return available; },
            [](int code) { throw ProgramEnded{code}; }} {}
 
-int Scenario::runStartUp(int demoMode) { return run([&] { startUp(state, host, demoMode); }); }
+int Scenario::runStartUp(int demoMode) {
+    return run([&] { startUp(state, host, demoMode); });
+}
 
 int Scenario::run(const std::function<void()>& body) {
     try {

@@ -22,19 +22,19 @@ struct ProgramEnded {
 
 // Makes a fresh folder under the system's temporary folder and works in it.
 class TemporaryWorkFolder {
-public:
+  public:
     TemporaryWorkFolder();
     ~TemporaryWorkFolder();
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
     std::filesystem::path previous_;
 };
 
 // Records each cue with the fake time at which it started.
 class RecordingSoundOutput final : public SoundOutput {
-public:
+  public:
     RecordingSoundOutput(FakeClock& clock, bool available) : clock_(clock), available_(available) {}
     bool open() override { return available_; }
     bool loadCue(int cue, const WaveFormat&, std::span<const std::uint8_t> samples) override {
@@ -61,7 +61,7 @@ public:
         return out;
     }
 
-private:
+  private:
     FakeClock& clock_;
     bool available_;
 };
@@ -72,7 +72,7 @@ struct ScenarioOptions {
 };
 
 class Scenario {
-public:
+  public:
     explicit Scenario(ScenarioOptions options = {});
 
     FakeClock clock{2026, 12, 6, 23, 31, 5};

@@ -22,7 +22,8 @@ void ScriptedDesktop::openWindow(const WindowSpec& spec) {
 
 void ScriptedDesktop::closeWindow(int window) {
     openWindows.erase(window);
-    std::erase_if(controls, [window](const auto& entry) { return entry.second.spec.window == window; });
+    std::erase_if(controls,
+                  [window](const auto& entry) { return entry.second.spec.window == window; });
     journal.push_back("close " + std::to_string(window));
 }
 
@@ -33,10 +34,14 @@ void ScriptedDesktop::createControl(const ControlSpec& spec) {
     record.text = spec.text;
     controls[spec.id] = record;
     createdOrder.push_back(spec.id);
+    journal.push_back("create " + std::to_string(spec.id) + " " + spec.text);
 }
 
 void ScriptedDesktop::setText(int id, const std::string& text) {
-    if (ControlRecord* c = find(id)) c->text = text;
+    if (ControlRecord* c = find(id)) {
+        c->text = text;
+        journal.push_back("text " + std::to_string(id) + " " + text);
+    }
 }
 void ScriptedDesktop::setTextColour(int id, Colour colour) {
     if (ControlRecord* c = find(id)) c->textColour = colour;
@@ -78,7 +83,9 @@ std::string ScriptedDesktop::askText(const std::string& title, const std::string
 
 int ScriptedDesktop::showMessage(const std::string& title, const std::string& text,
                                  MessageButtons buttons) {
-    messages.push_back({title, text, buttons});
+    std::map<int, bool> enabled;
+    for (const auto& [id, control] : controls) enabled[id] = control.enabled;
+    messages.push_back({title, text, buttons, enabled});
     messageTimes.push_back(clock_.elapsedMs());
     journal.push_back("message " + title);
     if (messageAnswers_.empty()) {

@@ -25,6 +25,7 @@ struct Prompt {
 struct Message {
     std::string title, text;
     MessageButtons buttons;
+    std::map<int, bool> enabledWhileShown;  // every control's state while the box was open
 };
 
 struct ControlRecord {
@@ -44,7 +45,7 @@ class ScriptedDesktop final : public Desktop {
         WindowEvent event;
     };
 
-public:
+  public:
     explicit ScriptedDesktop(FakeClock& clock) : clock_(clock) {}
 
     // Script: answers in the order the program asks. nullopt leaves the prompt with Escape.
@@ -93,7 +94,7 @@ public:
     void updateDisplay() override { journal.push_back("update"); }
     void closeAll() override;
 
-private:
+  private:
     ControlRecord* find(int id);
     void queue(const Timed& timed) {
         auto it = events_.begin();

@@ -20,7 +20,7 @@ namespace kelvinor {
 namespace {
 
 bool isExecutableFile(const std::string& path) {
-    struct stat info{};
+    struct stat info {};
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
            access(path.c_str(), X_OK) == 0;
 }
@@ -94,7 +94,8 @@ pid_t spawn(const std::string& program, const std::vector<std::string>& argument
     posix_spawnattr_setflags(&attributes, flags);
 
     std::vector<char*> argv;
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
     pid_t pid = 0;
     const int error =
@@ -110,7 +111,9 @@ void waitFor(pid_t pid) {
     }
 }
 
-void reapInBackground(pid_t pid) { std::thread([pid] { waitFor(pid); }).detach(); }
+void reapInBackground(pid_t pid) {
+    std::thread([pid] { waitFor(pid); }).detach();
+}
 
 std::string unquoted(const std::string& file) {
     if (file.size() >= 2 && file.front() == '"') {
@@ -163,7 +166,7 @@ ProcessHandle PosixProgramStarter::start(const std::string& commandLine, const s
         std::string shellFolder = folder;
         if (shellFolder.empty() && target.rfind('/') != std::string::npos) {
             // The document's own folder, when the name has one (a web address has none).
-            struct stat info{};
+            struct stat info {};
             const std::string part = target.substr(0, target.rfind('/'));
             if (stat(part.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) shellFolder = part;
         }

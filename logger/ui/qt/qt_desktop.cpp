@@ -22,24 +22,24 @@ namespace {
 
 // A top-level window of the program; its close box asks, the program decides.
 class ProgramWindow final : public QWidget {
-public:
+  public:
     ProgramWindow(QtDesktop& desktop, int number, Qt::WindowFlags flags)
         : QWidget(nullptr, flags), desktop_(desktop), number_(number) {}
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override {
         event->ignore();
         desktop_.post({WindowEvent::Kind::CloseRequest, number_, 0});
     }
 
-private:
+  private:
     QtDesktop& desktop_;
     int number_;
 };
 
 // The prompt: Escape and the close request reject it with an empty answer.
 class PromptDialog final : public QDialog {
-public:
+  public:
     using QDialog::QDialog;
 };
 
@@ -72,7 +72,9 @@ void setColourRole(QWidget* widget, QPalette::ColorRole role, Colour colour) {
 
 QtDesktop::QtDesktop() = default;
 
-QtDesktop::~QtDesktop() { closeAll(); }
+QtDesktop::~QtDesktop() {
+    closeAll();
+}
 
 void QtDesktop::post(const WindowEvent& event) {
     events_.push_back(event);
@@ -83,7 +85,8 @@ void QtDesktop::openWindow(const WindowSpec& spec) {
     closeWindow(spec.window);
     Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
     if (spec.withWindowButtons)
-        flags |= Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+        flags |=
+            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
     auto* window = new ProgramWindow(*this, spec.window, flags);
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     window->setWindowTitle(toQString(spec.title));
@@ -155,8 +158,9 @@ void QtDesktop::createControl(const ControlSpec& spec) {
             button->setAutoDefault(false);
             const int window = spec.window;
             const int id = spec.id;
-            QObject::connect(button, &QPushButton::clicked, button,
-                             [this, window, id] { post({WindowEvent::Kind::Control, window, id}); });
+            QObject::connect(button, &QPushButton::clicked, button, [this, window, id] {
+                post({WindowEvent::Kind::Control, window, id});
+            });
             widget = button;
             break;
         }
@@ -175,7 +179,9 @@ void QtDesktop::createControl(const ControlSpec& spec) {
     controls_[spec.id] = widget;
 }
 
-bool QtDesktop::hasControl(int id) const { return control(id) != nullptr; }
+bool QtDesktop::hasControl(int id) const {
+    return control(id) != nullptr;
+}
 
 QWidget* QtDesktop::window(int number) const {
     const auto it = windows_.find(number);
@@ -189,10 +195,14 @@ QWidget* QtDesktop::control(int id) const {
 
 void QtDesktop::setText(int id, const std::string& text) {
     QWidget* widget = control(id);
-    if (auto* label = qobject_cast<QLabel*>(widget)) label->setText(toDisplayText(text));
-    else if (auto* field = qobject_cast<QLineEdit*>(widget)) field->setText(toQString(text));
-    else if (auto* button = qobject_cast<QPushButton*>(widget)) button->setText(toQString(text));
-    else if (auto* logbook = qobject_cast<QPlainTextEdit*>(widget)) logbook->setPlainText(toQString(text));
+    if (auto* label = qobject_cast<QLabel*>(widget))
+        label->setText(toDisplayText(text));
+    else if (auto* field = qobject_cast<QLineEdit*>(widget))
+        field->setText(toQString(text));
+    else if (auto* button = qobject_cast<QPushButton*>(widget))
+        button->setText(toQString(text));
+    else if (auto* logbook = qobject_cast<QPlainTextEdit*>(widget))
+        logbook->setPlainText(toQString(text));
 }
 
 void QtDesktop::setTextColour(int id, Colour colour) {
@@ -271,10 +281,10 @@ std::string QtDesktop::askText(const std::string& title, const std::string& mess
 
 int QtDesktop::showMessage(const std::string& title, const std::string& text,
                            MessageButtons buttons) {
-    QMessageBox box(QMessageBox::NoIcon, toQString(title), toDisplayText(text),
-                    buttons == MessageButtons::YesNo ? (QMessageBox::Yes | QMessageBox::No)
-                                                     : QMessageBox::Ok,
-                    QApplication::activeWindow());
+    QMessageBox box(
+        QMessageBox::NoIcon, toQString(title), toDisplayText(text),
+        buttons == MessageButtons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok,
+        QApplication::activeWindow());
     box.setObjectName(QStringLiteral("showMessage"));
     box.setTextFormat(Qt::PlainText);
     box.setWindowModality(Qt::ApplicationModal);

@@ -12,7 +12,7 @@ namespace kelvinor {
 
 // The Desktop seam on Qt Widgets: top-level windows by number, controls by id.
 class QtDesktop final : public Desktop {
-public:
+  public:
     QtDesktop();
     ~QtDesktop() override;
 
@@ -43,7 +43,7 @@ public:
 
     void post(const WindowEvent& event);
 
-private:
+  private:
     std::map<int, QPointer<QWidget>> windows_;
     std::map<int, QPointer<QWidget>> controls_;
     std::deque<WindowEvent> events_;

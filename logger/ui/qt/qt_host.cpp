@@ -14,8 +14,7 @@ RealHost::RealHost()
       clock_(std::make_unique<SystemClock>()),
       sound_(std::make_unique<NoSoundOutput>()),
       starter_(std::make_unique<PosixProgramStarter>()) {
-    host_ = std::make_unique<Host>(Host{*desktop_, *clock_, *sound_, *starter_,
-                                        [] { return true; },
+    host_ = std::make_unique<Host>(Host{*desktop_, *clock_, *sound_, *starter_, [] { return true; },
                                         [](int code) {
                                             std::fflush(nullptr);
                                             std::exit(code);

@@ -11,13 +11,13 @@ class SystemClock;
 class PosixProgramStarter;
 
 class RealHost {
-public:
+  public:
     RealHost();
     ~RealHost();
     Host& host() { return *host_; }
     QtDesktop& desktop() { return *desktop_; }
 
-private:
+  private:
     std::unique_ptr<QtDesktop> desktop_;
     std::unique_ptr<SystemClock> clock_;
     std::unique_ptr<SoundOutput> sound_;

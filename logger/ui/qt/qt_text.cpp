@@ -4,9 +4,13 @@
 
 namespace kelvinor {
 
-QString toQString(const std::string& cp1252) { return QString::fromStdString(cp1252ToUtf8(cp1252)); }
+QString toQString(const std::string& cp1252) {
+    return QString::fromStdString(cp1252ToUtf8(cp1252));
+}
 
-std::string fromQString(const QString& text) { return utf8ToCp1252(text.toStdString()); }
+std::string fromQString(const QString& text) {
+    return utf8ToCp1252(text.toStdString());
+}
 
 QString toDisplayText(const std::string& cp1252) {
     QString text = toQString(cp1252);
@@ -15,6 +19,8 @@ QString toDisplayText(const std::string& cp1252) {
     return text;
 }
 
-QColor toQColor(Colour colour) { return QColor(redOf(colour), greenOf(colour), blueOf(colour)); }
+QColor toQColor(Colour colour) {
+    return QColor(redOf(colour), greenOf(colour), blueOf(colour));
+}
 
 }  // namespace kelvinor

@@ -1,0 +1,218 @@
+#include "logger/bus/measurement.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "logger/bus/config_files.h"
+#include "logger/core/cp1252.h"
+#include "logger/core/files.h"
+#include "logger/ui/control_ids.h"
+#include "tests/support/bus_fixtures.h"
+#include "tests/support/scenario.h"
+
+namespace kelvinor {
+namespace {
+
+using namespace testing;
+using namespace std::string_literals;
+using Values = std::vector<std::string>;
+
+void prepare(ProgramState& state, int demoMode, int sensors) {
+    state.demoMode = demoMode;
+    state.soundEnabled = 1;
+    state.commandInterpreter = "command";
+    state.dataLineCommand = "/cDATALINE.BAT";
+    state.demoTemperature = {0.0, 5.0, 30.0, -2.0};
+    state.sensors.sensorLine.assign(108, "");
+    state.sensorCount = sensors;
+    state.sensors.sensorValue.assign(sensors + 1, "old");
+    state.sensors.sensorAlias.assign(sensors + 1, "");
+    for (int k = 1; k <= sensors; ++k) {
+        state.sensors.sensorAlias[k] = "S" + std::to_string(k);
+        state.sensors.sensorLine[6 + k] = demoMode ? "DemoSensor " + std::to_string(k)
+                                                   : "10A8B16B010800" + std::to_string(10 + k) +
+                                                         " ist ein Temperatursensor vom Typ DS1820";
+    }
+}
+
+TEST(Measurement, SplitsTheDataLineAtTabs) {
+    struct Case {
+        std::string line;
+        int sensors;
+        Values values;
+    };
+    const Case cases[] = {
+        {"0\t21.50\t85.00", 2, {"0", "21.50", "85.00"}},
+        {"", 2, {"", "", ""}},
+        {"0\t1", 3, {"0", "1", "", ""}},
+        {"0\t1\t2\t3\t4", 2, {"0", "1", "2"}},
+        {"\t\t", 3, {"", "", "", ""}},
+        {"1700000000\t-0.06\t", 2, {"1700000000", "-0.06", ""}},
+        {"x", 0, {"x"}},
+    };
+    for (const Case& c : cases) {
+        ProgramState state;
+        prepare(state, 0, c.sensors);
+        state.dataLine = c.line;
+        splitDataLine(state);
+        EXPECT_EQ(state.sensors.sensorValue, c.values) << c.line;
+    }
+}
+
+TEST(Measurement, ReadsTheFirstLineOfTheDataFile) {
+    struct Case {
+        std::string file;
+        std::string line;
+    };
+    const Case cases[] = {
+        {"0\t21.50\t85.00\r\n", "0\t21.50\t85.00"},
+        {"0\t1.00\n0\t2.00\n", "0\t1.00"},
+        {"0\t1.00\r0\t2.00", "0\t1.00"},
+        {"0\t1.00", "0\t1.00"},
+        {"0\t1.0\0"
+         "0\t2.00\n"s,
+         "0\t1.0"},
+        {"", ""},
+        {"\xB0\xFF\t5", "\xB0\xFF\t5"},
+    };
+    for (const Case& c : cases) {
+        TemporaryWorkFolder folder;
+        writeDataLineBatch(c.file);
+        Scenario scenario;
+        prepare(scenario.state, 0, 2);
+        readDataLine(scenario.state, scenario.host);
+        EXPECT_EQ(scenario.state.dataLine, c.line);
+        EXPECT_EQ(readFile("dataline.log"), "run\n");
+    }
+}
+
+TEST(Measurement, MissingOrStaleDataFile) {
+    TemporaryWorkFolder folder;
+    Scenario scenario;
+    prepare(scenario.state, 0, 2);
+    scenario.state.dataLine = "previous";
+    readDataLine(scenario.state, scenario.host);  // no batch, no file
+    EXPECT_EQ(scenario.state.dataLine, "");
+    writeFile("DATALINE.TXT", "0\t9.00\t8.00\n");  // left from an earlier run
+    readDataLine(scenario.state, scenario.host);
+    EXPECT_EQ(scenario.state.dataLine, "0\t9.00\t8.00");
+    std::filesystem::remove("DATALINE.TXT");
+    std::filesystem::create_directory("DATALINE.TXT");
+    readDataLine(scenario.state, scenario.host);
+    EXPECT_EQ(scenario.state.dataLine, "");
+}
+
+// The expected demonstration text of a value given in hundredths.
+std::string hundredths(int value) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%s%d.%02d", value < 0 ? "-" : "", std::abs(value) / 100,
+                  std::abs(value) % 100);
+    return buffer;
+}
+
+TEST(Measurement, DemonstrationSensorsStepThroughTheirWholeCycles) {
+    TemporaryWorkFolder folder;
+    Scenario scenario;
+    prepare(scenario.state, 1, 3);
+    for (int m = 0; m < 2 * 331 + 5; ++m) {
+        readAllSensors(scenario.state, scenario.host);
+        const Values expected = {"0", hundredths(500 + 50 * (m % 151)),
+                                 hundredths(3000 + 30 * (m % 168)),
+                                 hundredths(-200 - 10 * (m % 331))};
+        ASSERT_EQ(scenario.state.sensors.sensorValue, expected) << "measurement " << m;
+    }
+    EXPECT_FALSE(std::filesystem::exists("dataline.log"));  // no batch in the demonstration
+}
+
+TEST(Measurement, DemonstrationFirstLine) {
+    ProgramState state;
+    prepare(state, 1, 3);
+    composeDemoReading(state);
+    EXPECT_EQ(state.dataLine, "0\t5.00\t30.00\t-2.00");
+    EXPECT_EQ(state.demoTemperature[1], 5.5);
+}
+
+void addButtons(Scenario& scenario) {
+    scenario.desktop.openWindow({mainWindow, "main", 800, 650, true});
+    for (int id = renameButton; id <= infoButton; ++id)
+        scenario.desktop.createControl({id, mainWindow, ControlKind::PushButton, 0, 0, 1, 1, ""});
+    scenario.desktop.createControl(
+        {statusLine, mainWindow, ControlKind::ReadOnlyTextField, 0, 0, 1, 1, ""});
+    scenario.desktop.setEnabled(stopButton, false);
+}
+
+const std::string kQueryTitle =
+    "Kelvinor: Ergebnis der Sensor-Sofort-Abfrage" + std::string(30, ' ');
+
+TEST(InstantQuery, DemonstrationShowsTheCurrentValuesWithoutSteppingThem) {
+    TemporaryWorkFolder folder;
+    Scenario scenario(ScenarioOptions{.soundAvailable = true});
+    prepare(scenario.state, 1, 3);
+    scenario.state.soundReady = 1;
+    addButtons(scenario);
+    for (int run = 0; run < 2; ++run) instantQuery(scenario.state, scenario.host);
+    ASSERT_EQ(scenario.desktop.messages.size(), 2u);
+    const std::string expected =
+        "\rLog-Datum: 06.12.2026\rLog-Uhrzeit: 23:31:05\r\r"
+        "5,00°C = Sensor Nr. 1/ID DemoSensor 1 = 'S1'\r"
+        "30,00°C = Sensor Nr. 2/ID DemoSensor 2 = 'S2'\r"
+        "-2,00°C = Sensor Nr. 3/ID DemoSensor 3 = 'S3'\r\r"_cp;
+    EXPECT_EQ(scenario.desktop.messages[0].title, kQueryTitle);
+    EXPECT_EQ(scenario.desktop.messages[0].text, expected);
+    // The second query comes two clicks (1 s) later and shows the same values.
+    const std::string& second = scenario.desktop.messages[1].text;
+    EXPECT_EQ(second.substr(second.find("\r\r")), expected.substr(expected.find("\r\r")));
+    EXPECT_NE(second, expected);  // a second later
+    EXPECT_EQ(scenario.sound.cues(), (std::vector<int>{0, 0, 0, 0}));
+    EXPECT_EQ(scenario.desktop.messageTimes[0], 500);  // after the first click
+    EXPECT_EQ(scenario.sound.played[1].atMs, 500);     // the click after the message
+    EXPECT_EQ(scenario.desktop.at(statusLine).text,
+              "STATUS: Die Sensor-Sofort-Abfrage wurde ausgeführt..."_cp);
+}
+
+TEST(InstantQuery, ButtonStatesDuringAndAfter) {
+    TemporaryWorkFolder folder;
+    Scenario scenario;
+    prepare(scenario.state, 1, 3);
+    addButtons(scenario);
+    instantQuery(scenario.state, scenario.host);
+    for (int id = renameButton; id <= infoButton; ++id) {
+        EXPECT_FALSE(scenario.desktop.messages[0].enabledWhileShown.at(id)) << id;
+        EXPECT_EQ(scenario.desktop.at(id).enabled, id != stopButton) << id;
+    }
+}
+
+TEST(InstantQuery, LiveSensorsShowTheReadTexts) {
+    struct Case {
+        std::string file;
+        std::string lines;
+    };
+    const Case cases[] = {
+        {"0\t21.50\t85.00\r\n",
+         "21,50°C = Sensor Nr. 1/ID 10A8B16B01080011 = 'S1'\r"
+         "85,00°C = Sensor Nr. 2/ID 10A8B16B01080012 = 'S2'\r"},
+        {"",
+         "°C = Sensor Nr. 1/ID 10A8B16B01080011 = 'S1'\r°C = Sensor Nr. 2/ID 10A8B16B01080012 = "
+         "'S2'\r"},
+        {"1\t-0.5",
+         "-0,5°C = Sensor Nr. 1/ID 10A8B16B01080011 = 'S1'\r°C = Sensor Nr. 2/ID 10A8B16B01080012 "
+         "= 'S2'\r"},
+    };
+    for (const Case& c : cases) {
+        TemporaryWorkFolder folder;
+        writeDataLineBatch(c.file);
+        Scenario scenario;
+        prepare(scenario.state, 0, 2);
+        addButtons(scenario);
+        instantQuery(scenario.state, scenario.host);
+        EXPECT_EQ(
+            scenario.desktop.messages.at(0).text,
+            "\rLog-Datum: 06.12.2026\rLog-Uhrzeit: 23:31:05\r\r" + utf8ToCp1252(c.lines) + "\r");
+        EXPECT_EQ(readFile("dataline.log"), "run\n");
+    }
+}
+
+}  // namespace
+}  // namespace kelvinor
