@@ -7,7 +7,7 @@ build=${1:-build}
 folder=${2:-run}
 mkdir -p "$folder"
 if compgen -G "bus-scripts/*.BAT" >/dev/null; then
-    cp bus-scripts/*.BAT "$folder"/
+    cp bus-scripts/*.BAT bus-scripts/KELVBUS.SH "$folder"/
 fi
 if [ -f "$build/clock/Horalux" ]; then
     cp "$build/clock/Horalux" "$folder"/Horalux

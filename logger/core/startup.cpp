@@ -82,10 +82,9 @@ void startUp(ProgramState& state, Host& host, int demoMode) {
     endProgram(state, host);
 }
 
-void endProgram(ProgramState& state, Host& host) {
+void endProgram(ProgramState&, Host& host) {
     host.sound.close();
     host.desktop.closeAll();
-    state.sensors = SensorTable{};
     host.exitProcess(0);
     std::abort();  // exitProcess never returns
 }

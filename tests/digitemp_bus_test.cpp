@@ -1,0 +1,105 @@
+// The shipped bus scripts driving Debian's real DigiTemp against a simulated
+// 1-Wire bus on a pseudo-terminal.
+#include <gtest/gtest.h>
+
+#include "logger/bus/measurement.h"
+#include "logger/core/cp1252.h"
+#include "logger/core/files.h"
+#include "tests/onewire/onewire_bus.h"
+#include "tests/support/onewire_fixture.h"
+#include "tests/support/scenario.h"
+
+namespace kelvinor {
+namespace {
+
+using namespace testing;
+
+// The search order of these three is B, A, C: the sensors 1, 2 and 3.
+const std::string kRomA = "104C4D55000800";  // CRC D9
+const std::string kRomB = "10A8B16B010800";  // CRC 5D
+const std::string kRomC = "10B7C34F000800";  // CRC 19
+
+TEST(OneWireSimulator, RomAndScratchpadCrcs) {
+    const onewire::Rom a = onewire::parseSensors(kRomA + " 1\n").at(0).rom;
+    EXPECT_EQ(a[7], 0xD9);
+    EXPECT_EQ(onewire::parseSensors(kRomB + " 1\n").at(0).rom[7], 0x5D);
+    for (double celsius : {85.0, 21.5, -10.25, 0.0, -55.0, 125.0}) {
+        const auto pad = onewire::scratchpadFor(celsius);
+        EXPECT_EQ(onewire::crc8(pad.data(), 9), 0) << celsius;  // a valid CRC gives 0
+        const int tempRead = static_cast<std::int16_t>(pad[0] | pad[1] << 8) >> 1;
+        EXPECT_DOUBLE_EQ(tempRead - 0.25 + (16.0 - pad[6]) / 16.0, celsius);
+    }
+}
+
+class RealDigiTemp : public ::testing::Test {
+  protected:
+    TemporaryWorkFolder folder;
+};
+
+TEST_F(RealDigiTemp, LiveStartUpFindsTheSensorsOnCom3AndTheInstantQueryShowsThem) {
+    SimulatedBus bus(kRomA + " 21.5\n" + kRomB + " -10.25\n" + kRomC + " 0 noconvert\n");
+    installBusScripts(bus.link());
+    writeFile("kelvinor.ini", "READ_TIME 10\n");
+    Scenario scenario;
+    EXPECT_EQ(scenario.runStartUp(0), 0);
+    EXPECT_EQ(scenario.state.sensorPort, 3);
+    ASSERT_EQ(scenario.state.sensorCount, 3);
+    EXPECT_EQ(scenario.state.sensors.sensorLine[7],
+              "10A8B16B0108005D ist ein Temperatursensor vom Typ DS1820");
+    EXPECT_EQ(scenario.state.sensors.sensorLine[8],
+              "104C4D55000800D9 ist ein Temperatursensor vom Typ DS1820");
+    EXPECT_EQ(scenario.state.sensors.sensorLine[9],
+              "10B7C34F00080019 ist ein Temperatursensor vom Typ DS1820");
+    EXPECT_EQ(scenario.state.sensors.sensorLine[10], "ROM #0 : 10A8B16");
+    EXPECT_NE(readFile("digitemp.cfg").find("\nREAD_TIME 10\f0\n"), std::string::npos)
+        << readFile("digitemp.cfg");
+    EXPECT_TRUE(scenario.desktop.messages.empty());  // found, so no problem message
+
+    instantQuery(scenario.state, scenario.host);
+    const std::string& text = scenario.desktop.messages.back().text;
+    EXPECT_EQ(text.substr(text.find("\r\r") + 2),
+              "-10,25°C = Sensor Nr. 1/ID 10A8B16B0108005D = 'S1'\r"
+              "21,50°C = Sensor Nr. 2/ID 104C4D55000800D9 = 'S2'\r"
+              "85,00°C = Sensor Nr. 3/ID 10B7C34F00080019 = 'S3'\r\r"_cp);
+}
+
+TEST_F(RealDigiTemp, UnreadableSensorsDeliverTheFaultCode) {
+    SimulatedBus bus(kRomA + " 21.5\n" + kRomB + " -10.25\n" + kRomC + " 0\n");
+    installBusScripts(bus.link());
+    writeFile("kelvinor.ini", "READ_TIME 10\n");
+    Scenario scenario;
+    scenario.runStartUp(0);
+    ASSERT_EQ(scenario.state.sensorCount, 3);
+
+    struct Case {
+        std::string sensors;
+        std::string line;
+    };
+    const Case cases[] = {
+        {kRomA + " 21.5\n" + kRomB + " -10.25\n" + kRomC + " 0\n", "0\t-10.25\t21.50\t0.00"},
+        // A bad CRC and an absent sensor are faults; a genuine 0.00 stays.
+        {kRomA + " 3 absent\n" + kRomB + " 3 badcrc\n" + kRomC + " 0\n", "0\t85.00\t85.00\t0.00"},
+        {"", "0\t85.00\t85.00\t85.00"},  // nothing answers
+        {kRomA + " 125\n" + kRomB + " -55\n" + kRomC + " 85\n", "0\t-55.00\t125.00\t85.00"},
+    };
+    for (const Case& c : cases) {
+        bus.setSensors(c.sensors);
+        readAllSensors(scenario.state, scenario.host);
+        EXPECT_EQ(scenario.state.dataLine, c.line) << c.sensors;
+        EXPECT_EQ(readFile("DATALINE.TXT"), c.line + "\r\n");
+    }
+    EXPECT_EQ(fileSize("DATALINE.TMP"), -1);
+}
+
+TEST_F(RealDigiTemp, ABusWithoutSensorsEndsTheProgram) {
+    SimulatedBus bus("");
+    installBusScripts(bus.link());
+    Scenario scenario;
+    EXPECT_EQ(scenario.runStartUp(0), 0);
+    EXPECT_EQ(scenario.state.sensorPort, 0);
+    EXPECT_EQ(fileSize("COM3READ.INI"), -1);
+    EXPECT_EQ(scenario.desktop.messages.at(0).title, "Kelvinor: Problem");
+}
+
+}  // namespace
+}  // namespace kelvinor
