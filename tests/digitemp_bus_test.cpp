@@ -41,7 +41,7 @@ TEST_F(RealDigiTemp, LiveStartUpFindsTheSensorsOnCom3AndTheInstantQueryShowsThem
     installBusScripts(bus.link());
     writeFile("kelvinor.ini", "READ_TIME 10\n");
     Scenario scenario;
-    EXPECT_EQ(scenario.runStartUp(0), 0);
+    EXPECT_EQ(scenario.runStartUpAndClose(0), 0);
     EXPECT_EQ(scenario.state.sensorPort, 3);
     ASSERT_EQ(scenario.state.sensorCount, 3);
     EXPECT_EQ(scenario.state.sensors.sensorLine[7],
@@ -68,7 +68,7 @@ TEST_F(RealDigiTemp, UnreadableSensorsDeliverTheFaultCode) {
     installBusScripts(bus.link());
     writeFile("kelvinor.ini", "READ_TIME 10\n");
     Scenario scenario;
-    scenario.runStartUp(0);
+    scenario.runStartUpAndClose(0);
     ASSERT_EQ(scenario.state.sensorCount, 3);
 
     struct Case {
@@ -95,7 +95,7 @@ TEST_F(RealDigiTemp, ABusWithoutSensorsEndsTheProgram) {
     SimulatedBus bus("");
     installBusScripts(bus.link());
     Scenario scenario;
-    EXPECT_EQ(scenario.runStartUp(0), 0);
+    EXPECT_EQ(scenario.runStartUpAndClose(0), 0);
     EXPECT_EQ(scenario.state.sensorPort, 0);
     EXPECT_EQ(fileSize("COM3READ.INI"), -1);
     EXPECT_EQ(scenario.desktop.messages.at(0).title, "Kelvinor: Problem");

@@ -40,7 +40,7 @@ TEST(StartUp, DemonstrationEditionFillsTheDefaultsAndTouchesNoFile) {
     writeFile("kelvinor.ini", "READ_TIME 500\r\n");
     writeFile("digitemp.cfg", "TTY /dev/ttyS0\nREAD_TIME 1000\n");
     Scenario scenario;
-    EXPECT_EQ(scenario.runStartUp(1), 0);
+    EXPECT_EQ(scenario.runStartUpAndClose(1), 0);
     const ProgramState& s = scenario.state;
     EXPECT_EQ(s.demoMode, 1);
     EXPECT_EQ(s.soundEnabled, 1);
@@ -121,7 +121,7 @@ TEST(StartUp, LiveEditionReadsTheReadTime) {
         if (c.content != "<none>") writeFile("kelvinor.ini", c.content);
         oneSensorOnCom2();
         Scenario scenario;
-        EXPECT_EQ(scenario.runStartUp(0), 0);
+        EXPECT_EQ(scenario.runStartUpAndClose(0), 0);
         EXPECT_EQ(scenario.state.readTimeLine, c.line) << c.content;
         EXPECT_EQ(scenario.state.readTimeMs, c.ms) << c.content;
         // Created empty when missing, and never written.
@@ -156,7 +156,7 @@ TEST(StartUp, ToolSettingsArePatchedInPlace) {
         writeFile("digitemp.cfg", "stale");
         oneSensorOnCom2(c.before == "<none>" ? "" : c.before);
         Scenario scenario;
-        scenario.runStartUp(0);
+        scenario.runStartUpAndClose(0);
         EXPECT_EQ(readFile("digitemp.cfg"), c.after) << c.before;
     }
 }
@@ -246,7 +246,7 @@ TEST(StartUp, ClockProgramAndMailSettingsAreMeasured) {
         if (c.mailFile) writeFile("KelvEmail.ini", "a@b\nc@d\nx\nSubject\nhost\n+Anhang");
         if (c.mailFolder) fs::create_directory("KelvEmail.ini");
         Scenario scenario(ScenarioOptions{.networkAvailable = c.network});
-        scenario.runStartUp(1);
+        scenario.runStartUpAndClose(1);
         EXPECT_EQ(scenario.state.clockProgramSize, c.clockSize);
         EXPECT_EQ(scenario.state.mailSettingsSize, c.mailSize);
         EXPECT_EQ(scenario.state.clockRunning, 0);
@@ -263,13 +263,13 @@ TEST(StartUp, ShortAndEmptyMailSettings) {
     TemporaryWorkFolder folder;
     writeFile("KelvEmail.ini", "");
     Scenario scenario;
-    scenario.runStartUp(1);
+    scenario.runStartUpAndClose(1);
     EXPECT_EQ(scenario.state.mailSettingsSize, 0);  // an empty file enables e-mail
     EXPECT_EQ(scenario.state.mailServer, "");
 
     writeFile("KelvEmail.ini", "me@x\r\nyou@y\r\n");
     Scenario shortFile;
-    shortFile.runStartUp(1);
+    shortFile.runStartUpAndClose(1);
     EXPECT_EQ(shortFile.state.mailRecipient, "you@y");
     EXPECT_EQ(shortFile.state.mailSubject, "");
 }
@@ -278,10 +278,11 @@ TEST(StartUp, SoundIsReadyOnlyWithAnOutput) {
     for (bool available : {false, true}) {
         TemporaryWorkFolder folder;
         Scenario scenario(ScenarioOptions{.soundAvailable = available});
-        scenario.runStartUp(1);
+        scenario.runStartUpAndClose(1);
         EXPECT_EQ(scenario.state.soundReady, available ? 1 : 0);
-        // The click after the demonstration notice is the only cue of start-up so far.
-        EXPECT_EQ(scenario.sound.cues(), available ? std::vector<int>{0} : std::vector<int>{});
+        // Clicks after the demonstration notice, after the title and on closing.
+        EXPECT_EQ(scenario.sound.cues(),
+                  (available ? std::vector<int>{0, 0, 0} : std::vector<int>{}));
         EXPECT_TRUE(scenario.sound.closed);  // released by endProgram
     }
 }
@@ -314,7 +315,7 @@ TEST(StartUp, HostileSettingsFilesNeverCrash) {
         c.make();
         oneSensorOnCom2();
         Scenario scenario;
-        EXPECT_EQ(scenario.runStartUp(0), 0) << c.name;
+        EXPECT_EQ(scenario.runStartUpAndClose(0), 0) << c.name;
         if (c.name == "huge line") {
             EXPECT_EQ(scenario.state.readTimeMs, 1234);
         }

@@ -10,6 +10,7 @@
 #include "logger/core/files.h"
 #include "logger/core/number_text.h"
 #include "logger/sound/sound_cues.h"
+#include "logger/ui/main_window.h"
 
 namespace kelvinor {
 
@@ -79,7 +80,9 @@ void startUp(ProgramState& state, Host& host, int demoMode) {
     // 13. The sensor table.
     buildSensorTable(state);
 
-    endProgram(state, host);
+    // 14. The main window and its event loop.
+    openMainWindow(state, host);
+    runEventLoop(state, host);
 }
 
 void endProgram(ProgramState&, Host& host) {

@@ -38,6 +38,12 @@ int Scenario::runStartUp(int demoMode) {
     return run([&] { startUp(state, host, demoMode); });
 }
 
+int Scenario::runStartUpAndClose(int demoMode) {
+    desktop.answerPrompt(std::nullopt);
+    desktop.closeAt(0);
+    return runStartUp(demoMode);
+}
+
 int Scenario::run(const std::function<void()>& body) {
     try {
         body();

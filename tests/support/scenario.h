@@ -84,6 +84,8 @@ class Scenario {
 
     // Runs startUp in the given edition until the program ends; returns the exit code.
     int runStartUp(int demoMode);
+    // The same, leaving the title prompt with Escape and closing the main window at once.
+    int runStartUpAndClose(int demoMode);
     // Runs any part of the program until it ends through endProgram.
     int run(const std::function<void()>& body);
 };

@@ -5,9 +5,9 @@
 namespace kelvinor::testing {
 
 const ControlRecord& ScriptedDesktop::at(int id) const {
-    const auto it = controls.find(id);
-    if (it == controls.end()) throw std::out_of_range("no control " + std::to_string(id));
-    return it->second;
+    if (const auto it = controls.find(id); it != controls.end()) return it->second;
+    if (const auto it = closedControls.find(id); it != closedControls.end()) return it->second;
+    throw std::out_of_range("no control " + std::to_string(id));
 }
 
 ControlRecord* ScriptedDesktop::find(int id) {
@@ -22,8 +22,14 @@ void ScriptedDesktop::openWindow(const WindowSpec& spec) {
 
 void ScriptedDesktop::closeWindow(int window) {
     openWindows.erase(window);
-    std::erase_if(controls,
-                  [window](const auto& entry) { return entry.second.spec.window == window; });
+    for (auto it = controls.begin(); it != controls.end();) {
+        if (it->second.spec.window == window) {
+            closedControls[it->first] = it->second;
+            it = controls.erase(it);
+        } else {
+            ++it;
+        }
+    }
     journal.push_back("close " + std::to_string(window));
 }
 

@@ -71,7 +71,9 @@ class ScriptedDesktop final : public Desktop {
     // Fake-clock times (elapsed ms) at which each message box was shown.
     std::vector<std::int64_t> messageTimes;
 
+    // A control as it stands, or as it stood when its window was closed.
     const ControlRecord& at(int id) const;
+    std::map<int, ControlRecord> closedControls;
 
     void openWindow(const WindowSpec& spec) override;
     void closeWindow(int window) override;

@@ -5,6 +5,7 @@
 
 #include "logger/core/program_state.h"
 #include "logger/core/startup.h"
+#include "logger/ui/qt/qt_desktop.h"
 #include "logger/ui/qt/qt_host.h"
 
 namespace {
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     QApplication application(argc, argv);
+    kelvinor::useWindowsGuiMetrics(application);
     kelvinor::RealHost real;
     kelvinor::ProgramState state;
     kelvinor::startUp(state, real.host());

@@ -70,6 +70,12 @@ void setColourRole(QWidget* widget, QPalette::ColorRole role, Colour colour) {
 
 }  // namespace
 
+void useWindowsGuiMetrics(QApplication& application) {
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSize(8);
+    application.setFont(font);
+}
+
 QtDesktop::QtDesktop() = default;
 
 QtDesktop::~QtDesktop() {

@@ -6,9 +6,14 @@
 
 #include "logger/ui/desktop.h"
 
+class QApplication;
 class QEventLoop;
 
 namespace kelvinor {
+
+// The windows' fixed pixel geometry was laid out for the Windows GUI font
+// (8-point sans serif); the same size keeps every label inside its control.
+void useWindowsGuiMetrics(QApplication& application);
 
 // The Desktop seam on Qt Widgets: top-level windows by number, controls by id.
 class QtDesktop final : public Desktop {
