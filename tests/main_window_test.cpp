@@ -7,43 +7,21 @@
 #include "logger/core/cp1252.h"
 #include "logger/core/files.h"
 #include "logger/ui/control_ids.h"
+#include "tests/support/expected_texts.h"
 #include "tests/support/scenario.h"
 
 namespace kelvinor {
 namespace {
 
 using namespace testing;
-using Lines = std::vector<std::string>;
 
 Lines headerLines(const std::string& title, const Lines& aliases, const Lines& thresholds) {
-    Lines lines = {"# # #  TEMPERATURERFASSUNG PER KELVINOR  # # #", "",
-                   "An Schnittstelle 'COM1' wurden 3 Stück '1-Wire-Bus-Sensoren' erkannt:", ""};
-    for (int k = 1; k <= 3; ++k)
-        lines.push_back("Sensor Nr. " + std::to_string(k) + " alias '" + aliases[k - 1] +
-                        "' mit der ID DemoSensor " + std::to_string(k));
-    const Lines info = {
-        "",
-        "ALLGEMEINE BENUTZERINFORMATIONEN:",
-        "- Die Erfassung der Temperaturmesswerte erfolgt grundsätzlich in 'Grad Celsius' (°C)",
-        "- Die Umrechungsformel von °Celsius in °Fahrenheit / °Kelvin lautet wie folgt: "
-        "°F=((°C*9)/5)+32 / °K=°C+273,15",
-        "- Der Messbereich für Temperaturen reicht bei einem DS1820-Sensorbaustein am 1-Wire-Bus "
-        "von -55°C bis +125°C",
-        "- Ein Messwert von +85°C ist ein Fehlercode des Sensors und kann folgende Ursachen haben:",
-        "  - ein Timingproblem mit dem 1-Wire-Datenbus (Kelvinor.ini: Standard-Antwortzeit in "
-        "ms=1000; bis 9999 möglich)",
-        "  - eine fehlende Spannungsversorgung oder eine Spannungsunterversorgung",
-        "  - einen defekten Sensor",
-        ""};
-    lines.insert(lines.end(), info.begin(), info.end());
-    if (!title.empty()) lines.insert(lines.end(), {"MESSVORGANG:", title, ""});
-    lines.push_back("ERFASSUNGSPARAMETER:");
-    for (int k = 1; k <= 3; ++k)
-        lines.push_back("Alarm-Schwellenwerte von Sensor Nr. " + std::to_string(k) + " alias '" +
-                        aliases[k - 1] + "' sind: Alarm-'+' = WÄRMER als " + thresholds[2 * k - 2] +
-                        "°C und Alarm-'-' = KÄLTER als " + thresholds[2 * k - 1] + "°C");
-    for (std::string& line : lines) line = utf8ToCp1252(line);
-    return lines;
+    HeaderExpectation e;
+    e.title = title;
+    e.aliases = aliases;
+    e.warm = {thresholds[0], thresholds[2], thresholds[4]};
+    e.cold = {thresholds[1], thresholds[3], thresholds[5]};
+    return headerBlockLines(e);
 }
 
 const Lines kDefaultAliases = {"S1", "S2", "S3"};
@@ -231,8 +209,19 @@ TEST(MainWindow, StartButtonSetsTheRecordingStates) {
     Scenario scenario;
     scenario.desktop.answerPrompt("");
     scenario.desktop.clickAt(0, startButton);
+    scenario.desktop.answerPrompt("S5");
+    scenario.desktop.answerPrompt("log.KLV");
+    scenario.desktop.answerMessage(kAnswerNo);
+    scenario.desktop.clickAt(1000, stopButton);
+    std::string copyAtFirstWait, logAtFirstWait;
+    scenario.desktop.doAt(0, [&] {
+        copyAtFirstWait = readFile("LastLogFile.dat");
+        logAtFirstWait = readFile("log.KLV");
+    });
     EXPECT_EQ(scenario.runStartUp(1), 0);
-    EXPECT_EQ(fileSize("LastLogFile.dat"), -1);
+    // The old copy was deleted; the new one holds the first row.
+    EXPECT_EQ(copyAtFirstWait, logAtFirstWait);
+    EXPECT_TRUE(copyAtFirstWait.starts_with("# # #"));
     for (int id = renameButton; id <= infoButton; ++id)
         EXPECT_EQ(scenario.desktop.at(id).enabled, id == stopButton) << id;
 }

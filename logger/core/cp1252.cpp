@@ -101,6 +101,19 @@ std::string cp1252ToUtf8(std::string_view cp1252) {
     return out;
 }
 
+std::string upperCaseCp1252(std::string text) {
+    for (char& c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        if ((b >= 'a' && b <= 'z') || (b >= 0xE0 && b <= 0xFE && b != 0xF7))
+            c = static_cast<char>(b - 0x20);
+        else if (b == 0x9A || b == 0x9C || b == 0x9E)
+            c = static_cast<char>(b - 0x10);
+        else if (b == 0xFF)
+            c = static_cast<char>(0x9F);
+    }
+    return text;
+}
+
 std::filesystem::path toPath(std::string_view cp1252) {
     return std::filesystem::path(cp1252ToUtf8(cp1252));
 }

@@ -17,6 +17,10 @@ std::string utf8ToCp1252(std::string_view utf8);
 // so every byte survives a round trip.
 std::string cp1252ToUtf8(std::string_view cp1252);
 
+// Upper case as Windows converts CP1252 text: a-z, the accented letters and
+// umlauts (ä becomes Ä); ß and the other symbols stay.
+std::string upperCaseCp1252(std::string text);
+
 // File names are CP1252 in the program and UTF-8 on the Linux file system.
 std::filesystem::path toPath(std::string_view cp1252);
 

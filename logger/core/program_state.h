@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "logger/core/colour.h"
+#include "logger/platform/durable_files.h"
 #include "logger/ui/program_starter.h"
 
 namespace kelvinor {
@@ -19,6 +20,13 @@ struct SensorTable {
     std::vector<double> alarmMinus;        // cold thresholds, degrees Celsius
     std::vector<double> alarmPlus;         // warm thresholds, degrees Celsius
     std::vector<std::string> sensorAlias;
+};
+
+// How far the log file and its copy "LastLogFile.dat" are known to agree.
+struct LogFileTracking {
+    bool usable = false;         // the log file could be opened when the recording started
+    FileIdentity afterOwnWrite;  // the log file as the program's last write left it
+    FileIdentity copyAfterSave;  // the copy as the last save left it
 };
 
 inline constexpr int kSensorLineCount = 108;
@@ -63,6 +71,7 @@ struct ProgramState {
 
     // Log file layout.
     std::string alarmPlusRow, alarmMinusRow, columnHeader;
+    LogFileTracking logFile;
 
     // Recording cycle.
     std::string startDate, startTime;

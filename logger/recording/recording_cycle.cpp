@@ -1,11 +1,105 @@
 #include "logger/recording/recording_cycle.h"
 
+#include <algorithm>
+
+#include "logger/alarm/alarm_check.h"
+#include "logger/bus/measurement.h"
+#include "logger/core/cp1252.h"
+#include "logger/core/date_mask.h"
 #include "logger/core/startup.h"
+#include "logger/recording/interval.h"
+#include "logger/recording/log_file.h"
+#include "logger/sound/sound_cues.h"
+#include "logger/ui/clock_control.h"
+#include "logger/ui/control_ids.h"
+#include "logger/ui/program_start.h"
 
 namespace kelvinor {
+namespace {
+
+[[noreturn]] void stopRecording(ProgramState& state, Host& host) {
+    playSoundCue(state, host, clickCue);
+    host.desktop.setBackgroundColour(statusLine, kLightGrey);
+    host.desktop.setTextColour(statusLine, kBlack);
+    host.desktop.setText(statusLine, "STATUS: Die Datenaufzeichnung wurde beendet...");
+    const std::string endDate = formatDateMask(kDateMask, host.clock.localNow());
+    const std::string endTime = formatDateMask(kTimeMask, host.clock.localNow());
+    writeLogEnd(state, host, endDate, endTime);
+    host.clock.sleepMs(500);
+    saveLogFile(state);
+    const int answer = showMessage(
+        host, "Kelvinor: Log-Datei sofort öffnen?"_cp,
+        "Möchten Sie die Datei "_cp + state.logFileName + " mit verknüpfter Anwendung öffnen?"_cp,
+        MessageButtons::YesNo);
+    playSoundCue(state, host, clickCue);
+    if (answer == kAnswerYes) {
+        host.clock.sleepMs(500);
+        stopClock(state, host);
+        const ProcessHandle viewer = startProgram(host, state.logFileName, "", "", kKeepHandle);
+        if (viewer > 1) host.starter.release(viewer);
+    } else {
+        stopClock(state, host);
+    }
+    endProgram(state, host);
+}
+
+void recordCycle(ProgramState& state, Host& host) {
+    readAllSensors(state, host);
+    checkReadings(state);
+    playSoundCue(state, host, state.alarmText.empty() ? clickCue : alarmCue);
+    std::replace(state.dataLine.begin(), state.dataLine.end(), '.', ',');
+
+    Clock& clock = host.clock;
+    state.rowDate = formatDateMask(kDateMask, clock.localNow());
+    state.rowTimestamp = clock.calendarSeconds();
+    state.rowTime = formatDateMask(kTimeMask, clock.localNow());
+    writeLogRow(state, host);
+    host.desktop.updateDisplay();
+    showSchedule(state, host);
+
+    state.rowTick = clock.monotonicMs();
+    state.nextDueTick = state.rowTick + state.intervalMs -
+                        static_cast<std::int64_t>(state.readTimeMs) * state.sensorCount;
+    state.cycleDue = 0;
+
+    host.desktop.setBackgroundColour(statusLine, kLightGrey);
+    host.desktop.setTextColour(statusLine, kRed);
+    host.desktop.setText(statusLine, "STATUS: Die Datenaufzeichnung läuft..."_cp);
+    saveLogFile(state);
+}
+
+bool isStopRequest(const WindowEvent& event) {
+    if (event.window != mainWindow) return false;
+    return event.kind == WindowEvent::Kind::CloseRequest ||
+           (event.kind == WindowEvent::Kind::Control && event.control == stopButton);
+}
+
+// Sleeps in the event wait until the next cycle is due or an event arrives; a
+// stop request is taken up at once and wins over a cycle that became due in
+// the same pass.
+void waitForNextCycle(ProgramState& state, Host& host) {
+    for (;;) {
+        const std::int64_t now = host.clock.monotonicMs();
+        if (now >= state.nextDueTick) state.cycleDue = 1;
+        const std::int64_t timeout = state.cycleDue ? 0 : state.nextDueTick - now;
+        const std::optional<WindowEvent> event = host.desktop.waitForEvent(timeout);
+        if (event && isStopRequest(*event)) stopRecording(state, host);
+        if (state.cycleDue) return;
+    }
+}
+
+}  // namespace
 
 void startRecording(ProgramState& state, Host& host) {
-    endProgram(state, host);
+    askRecordingInterval(state, host);
+    askLogFileName(state, host);
+    state.startDate = formatDateMask(kDateMask, host.clock.localNow());
+    state.startTime = formatDateMask(kTimeMask, host.clock.localNow());
+    writeLogHeader(state, host);
+    for (;;) {
+        recordCycle(state, host);
+        waitForNextCycle(state, host);
+    }
 }
 
 }  // namespace kelvinor

@@ -94,10 +94,8 @@ int ScriptedDesktop::showMessage(const std::string& title, const std::string& te
     messages.push_back({title, text, buttons, enabled});
     messageTimes.push_back(clock_.elapsedMs());
     journal.push_back("message " + title);
-    if (messageAnswers_.empty()) {
-        if (buttons == MessageButtons::Ok) return kAnswerOk;
-        throw ScriptExhausted("unexpected question: " + title);
-    }
+    if (buttons == MessageButtons::Ok) return kAnswerOk;  // nothing to choose
+    if (messageAnswers_.empty()) throw ScriptExhausted("unexpected question: " + title);
     const int answer = messageAnswers_.front();
     messageAnswers_.pop_front();
     return answer;
@@ -107,7 +105,12 @@ std::optional<WindowEvent> ScriptedDesktop::waitForEvent(std::int64_t timeoutMs)
     auto takeDue = [this]() -> std::optional<WindowEvent> {
         while (!events_.empty() && events_.front().atMs <= clock_.elapsedMs()) {
             const WindowEvent event = events_.front().event;
+            const std::function<void()> action = events_.front().action;
             events_.pop_front();
+            if (action) {
+                action();
+                continue;
+            }
             if (event.kind == WindowEvent::Kind::Control) {
                 ControlRecord* c = find(event.control);
                 if (c == nullptr || !c->enabled) continue;  // a disabled button takes no click

@@ -3,6 +3,7 @@
 // script, delivers queued window events at given times of the fake clock,
 // and records every window, control, text, colour and state it was given.
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -43,6 +44,7 @@ class ScriptedDesktop final : public Desktop {
     struct Timed {
         std::int64_t atMs;
         WindowEvent event;
+        std::function<void()> action;  // run instead of delivering an event
     };
 
   public:
@@ -50,13 +52,18 @@ class ScriptedDesktop final : public Desktop {
 
     // Script: answers in the order the program asks. nullopt leaves the prompt with Escape.
     void answerPrompt(std::optional<std::string> answer) { promptAnswers_.push_back(answer); }
+    // Answers for the questions (Yes/No boxes) in order; OK boxes are confirmed.
     void answerMessage(int answer) { messageAnswers_.push_back(answer); }
     // A click on a control, delivered by the first wait at or after `atMs` of elapsed fake time.
     void clickAt(std::int64_t atMs, int control, int window = 1) {
-        queue({atMs, {WindowEvent::Kind::Control, window, control}});
+        queue({atMs, {WindowEvent::Kind::Control, window, control}, {}});
     }
     void closeAt(std::int64_t atMs, int window = 1) {
-        queue({atMs, {WindowEvent::Kind::CloseRequest, window, 0}});
+        queue({atMs, {WindowEvent::Kind::CloseRequest, window, 0}, {}});
+    }
+    // Runs `action` (a change behind the program's back) in the first wait at or after `atMs`.
+    void doAt(std::int64_t atMs, std::function<void()> action) {
+        queue({atMs, {WindowEvent::Kind::Other, 0, 0}, std::move(action)});
     }
     // Each wait may not take the fake clock beyond this point.
     void setTimeLimitMs(std::int64_t limit) { timeLimitMs_ = limit; }

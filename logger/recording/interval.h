@@ -1,0 +1,22 @@
+#pragma once
+// The recording interval: its entry, the minimum, and the schedule lines.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "logger/core/host.h"
+#include "logger/core/program_state.h"
+
+namespace kelvinor {
+
+// The shortest interval the sensors allow, a whole number of seconds in ms.
+double minimumIntervalMs(int readTimeMs, int sensorCount);
+
+// The interval an entry asks for ("M5", "s 10", "h1.5"); nullopt for no
+// unit letter, no usable number, or a value outside a 64-bit millisecond count.
+std::optional<std::int64_t> parseIntervalEntry(const std::string& entry);
+
+void askRecordingInterval(ProgramState& state, Host& host);
+void showSchedule(ProgramState& state, Host& host);
+
+}  // namespace kelvinor
