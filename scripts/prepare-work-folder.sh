@@ -9,6 +9,6 @@ mkdir -p "$folder"
 if compgen -G "bus-scripts/*.BAT" >/dev/null; then
     cp bus-scripts/*.BAT bus-scripts/KELVBUS.SH "$folder"/
 fi
-if [ -f "$build/clock/Horalux" ]; then
-    cp "$build/clock/Horalux" "$folder"/Horalux
+if [ -f "$build/logger/Horalux" ]; then
+    cp "$build/logger/Horalux" "$folder"/Horalux
 fi

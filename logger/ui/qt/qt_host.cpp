@@ -9,13 +9,13 @@
 
 namespace kelvinor {
 
-RealHost::RealHost()
+RealHost::RealHost(std::function<void(int)> exitProcess)
     : desktop_(std::make_unique<QtDesktop>()),
       clock_(std::make_unique<SystemClock>()),
       sound_(std::make_unique<NoSoundOutput>()),
       starter_(std::make_unique<PosixProgramStarter>()) {
     host_ = std::make_unique<Host>(Host{*desktop_, *clock_, *sound_, *starter_, [] { return true; },
-                                        [](int code) {
+                                        exitProcess ? exitProcess : [](int code) {
                                             std::fflush(nullptr);
                                             std::exit(code);
                                         }});

@@ -1,5 +1,6 @@
 #pragma once
 // The real host of the program: Qt desktop, system clock, process starter.
+#include <functional>
 #include <memory>
 
 #include "logger/core/host.h"
@@ -12,7 +13,8 @@ class PosixProgramStarter;
 
 class RealHost {
   public:
-    RealHost();
+    // `exitProcess` ends the program; by default the process exits with the code.
+    explicit RealHost(std::function<void(int)> exitProcess = {});
     ~RealHost();
     Host& host() { return *host_; }
     QtDesktop& desktop() { return *desktop_; }

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# The real Horalux on real Xvfb screens: its place on 1280x1024, 1024x768 and
+# 1600x900, and termination from outside ending it at once.
+set -euo pipefail
+horalux=$1
+check() {
+    local size=$1 expected=$2 display=:$((150 + RANDOM % 100))
+    Xvfb "$display" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
+    local xvfb=$!
+    for _ in $(seq 50); do DISPLAY=$display xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+    DISPLAY=$display QT_QPA_PLATFORM=xcb "$horalux" >/dev/null 2>&1 &
+    local clock=$!
+    local window
+    window=$(DISPLAY=$display timeout 10 xdotool search --sync --onlyvisible --name '^Horalux$' | head -1)
+    sleep 0.3
+    eval "$(DISPLAY=$display xdotool getwindowgeometry --shell "$window")"
+    kill -KILL "$clock"
+    local start=$(date +%s%N)
+    wait "$clock" 2>/dev/null || true
+    local ms=$((($(date +%s%N) - start) / 1000000))
+    kill "$xvfb"; wait "$xvfb" 2>/dev/null || true
+    echo "$size: window at $X,$Y size ${WIDTH}x$HEIGHT, ended ${ms} ms after the kill"
+    [ "$X,$Y" = "$expected" ] && [ "${WIDTH}x$HEIGHT" = "120x55" ] && [ "$ms" -lt 1000 ]
+}
+check 1280x1024 1043,769
+check 1024x768 452,356
+check 1600x900 740,422

@@ -1,0 +1,130 @@
+// The real program under the offscreen platform: the real Qt desktop, the
+// system clock and real files; a user's key presses and clicks, sent through
+// the window system, answer every window.
+#include <gtest/gtest.h>
+
+#include <QDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "logger/core/startup.h"
+#include "logger/ui/control_ids.h"
+#include "logger/ui/qt/qt_desktop.h"
+#include "logger/ui/qt/qt_host.h"
+#include "tests/support/scenario.h"
+
+namespace kelvinor {
+namespace {
+
+using namespace testing;
+
+// Steps a user takes, each when its window is there.
+class Autopilot {
+  public:
+    struct Step {
+        std::function<bool()> ready;
+        std::function<void()> act;
+    };
+    explicit Autopilot(std::vector<Step> steps) : steps_(std::move(steps)) {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (next_ < steps_.size() && steps_[next_].ready()) steps_[next_++].act();
+        });
+        timer_.start(20);
+    }
+    std::size_t done() const { return next_; }
+
+  private:
+    std::vector<Step> steps_;
+    std::size_t next_ = 0;
+    QTimer timer_;
+};
+
+template <typename T>
+T* modal(const QString& title) {
+    auto* widget = qobject_cast<T*>(QApplication::activeModalWidget());
+    return widget != nullptr && widget->isVisible() && widget->windowTitle() == title ? widget
+                                                                                      : nullptr;
+}
+
+void clickThroughWindowSystem(QWidget* button) {
+    QTest::mouseClick(button->window()->windowHandle(), Qt::LeftButton, {},
+                      button->mapTo(button->window(), button->rect().center()));
+}
+
+void answerPrompt(const QString& title, const QString& text) {
+    QDialog* dialog = modal<QDialog>(title);
+    auto* field = dialog->findChild<QLineEdit*>();
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Delete);
+    QTest::keyClicks(field, text);
+    QTest::keyClick(field, Qt::Key_Return);
+}
+
+int rowsIn(QPlainTextEdit* logbook) {
+    const QString text = logbook->toPlainText();
+    const int header = text.indexOf("Log-Datum\tLog-Uhrzeit");
+    return header < 0 ? 0 : text.mid(header).count('\n');
+}
+
+TEST(Program, ARealRecordingFromTheStartButtonToTheEnd) {
+    TemporaryWorkFolder folder;
+    const QString log = QString::fromStdString((folder.path() / "e2e.KLV").string());
+    RealHost real([](int code) { throw ProgramEnded{code}; });
+    QtDesktop& desktop = real.desktop();
+    auto button = [&](int id) { return qobject_cast<QPushButton*>(desktop.control(id)); };
+    auto book = [&] { return qobject_cast<QPlainTextEdit*>(desktop.control(logbook)); };
+    const QString titlePrompt = QString::fromUtf8("Kelvinor: Eingabe einer Überschrift");
+    const QString intervalPrompt = QString::fromUtf8("Kelvinor: Zeitintervall für Datenerfassung");
+    const QString question = QString::fromUtf8("Kelvinor: Log-Datei sofort öffnen?");
+    int rowsAtStop = 0;
+    Autopilot pilot({
+        {[] { return modal<QMessageBox>("Kelvinor: DEMO-Info") != nullptr; },
+         [] { QTest::keyClick(modal<QMessageBox>("Kelvinor: DEMO-Info"), Qt::Key_Return); }},
+        {[&] { return modal<QDialog>(titlePrompt) != nullptr; },
+         [&] { answerPrompt(titlePrompt, "E2E"); }},
+        {[&] {
+             return button(startButton) != nullptr && QApplication::activeModalWidget() == nullptr;
+         },
+         [&] { clickThroughWindowSystem(button(startButton)); }},
+        {[&] { return modal<QDialog>(intervalPrompt) != nullptr; },
+         [&] { answerPrompt(intervalPrompt, "S5"); }},
+        {[] { return modal<QDialog>("Kelvinor: Logfile-Dateiname") != nullptr; },
+         [&] { answerPrompt("Kelvinor: Logfile-Dateiname", log); }},
+        {[&] { return book() != nullptr && rowsIn(book()) >= 3; },
+         [&] {
+             rowsAtStop = rowsIn(book());
+             clickThroughWindowSystem(button(stopButton));
+         }},
+        {[&] { return modal<QMessageBox>(question) != nullptr; },
+         [&] {
+             QMessageBox* box = modal<QMessageBox>(question);
+             QTest::mouseClick(box->button(QMessageBox::No), Qt::LeftButton);
+         }},
+    });
+    ProgramState state;
+    int exitCode = -1;
+    try {
+        startUp(state, real.host(), 1);
+    } catch (const ProgramEnded& ended) {
+        exitCode = ended.exitCode;
+    }
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(pilot.done(), 7u);
+    const std::string file = readFile(log.toStdString());
+    EXPECT_TRUE(file.starts_with("# # #  TEMPERATURERFASSUNG PER KELVINOR  # # #\r\n"));
+    EXPECT_NE(file.find("MESSVORGANG:\r\nE2E\r\n"), std::string::npos);
+    EXPECT_NE(file.find("\t5,00\t30,00\t-2,00\t\r\n"), std::string::npos);
+    EXPECT_NE(file.find("\t5,50\t30,30\t-2,10\t\r\n"), std::string::npos);
+    EXPECT_TRUE(file.ends_with("\r\n*** Ende der Datenaufzeichnung ***\r\n"));
+    EXPECT_GE(rowsAtStop, 3);
+    EXPECT_EQ(readFile("LastLogFile.dat"), file);
+    EXPECT_EQ(state.measurementTitle, "E2E");
+}
+
+}  // namespace
+}  // namespace kelvinor
