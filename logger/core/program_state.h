@@ -3,10 +3,12 @@
 // It is created cleared (numbers 0, texts empty); start-up sets the values.
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "logger/core/colour.h"
+#include "logger/mail/mail_message.h"
 #include "logger/platform/durable_files.h"
 #include "logger/ui/program_starter.h"
 
@@ -88,6 +90,7 @@ struct ProgramState {
     // Alarm e-mail.
     std::string mailSender, mailRecipient, mailSubject, mailServer, mailAttachFlag;
     int alarmCount = 0;
+    std::unique_ptr<MailMessage> mailMessage;  // the latest alarm e-mail
 
     // Clock program.
     ProcessHandle clockProcess = 0;

@@ -85,8 +85,10 @@ void startUp(ProgramState& state, Host& host, int demoMode) {
     runEventLoop(state, host);
 }
 
-void endProgram(ProgramState&, Host& host) {
+void endProgram(ProgramState& state, Host& host) {
     host.sound.close();
+    state.mailMessage.reset();
+    stopNetwork();
     host.desktop.closeAll();
     host.exitProcess(0);
     std::abort();  // exitProcess never returns

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "logger/alarm/alarm_check.h"
+#include "logger/alarm/alarm_mail.h"
 #include "logger/bus/measurement.h"
 #include "logger/core/cp1252.h"
 #include "logger/core/date_mask.h"
@@ -66,6 +67,8 @@ void recordCycle(ProgramState& state, Host& host) {
     host.desktop.setTextColour(statusLine, kRed);
     host.desktop.setText(statusLine, "STATUS: Die Datenaufzeichnung läuft..."_cp);
     saveLogFile(state);
+    // After the save, so that the attached copy holds this cycle's row.
+    if (!state.alarmText.empty() && state.mailSettingsSize >= 0) sendAlarmMail(state, host);
 }
 
 bool isStopRequest(const WindowEvent& event) {

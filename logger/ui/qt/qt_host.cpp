@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "logger/mail/mail_message.h"
 #include "logger/platform/process_starter.h"
 #include "logger/platform/system_clock.h"
 #include "logger/ui/qt/qt_desktop.h"

@@ -1,0 +1,238 @@
+// The SMTP dialogue against scripted servers on 127.0.0.1, hostile ones included.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include "logger/mail/mail_message.h"
+#include "tests/support/scenario.h"
+#include "tests/support/smtp_server.h"
+
+namespace kelvinor {
+namespace {
+
+using namespace testing;
+using Commands = std::vector<std::string>;
+const LocalTime kNow{2026, 12, 8, 5, 3, 7, 2, 3600};
+
+struct Sent {
+    bool ok;
+    MailStatus status;
+    std::vector<Commands> seen;
+    std::vector<std::string> data;
+    double seconds;
+};
+
+Sent sendThrough(const Answer& answer, MailMessage& message) {
+    std::vector<std::string> data;
+    ScriptedSmtpServer server([&](SmtpConversation& c) {
+        converse(c, answer);
+        data = c.data;
+    });
+    const auto start = std::chrono::steady_clock::now();
+    const bool ok = message.sendMail("127.0.0.1", server.port(), kNow);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    auto seen = server.finish();
+    return {ok, message.mailProgress(), seen, data, seconds};
+}
+
+std::unique_ptr<MailMessage> letter() {
+    auto m = std::make_unique<MailMessage>("kelvinor@example.org", "Alarm", CharacterSet::Latin1);
+    m->setBody("Hallo\n");
+    m->addRecipient("a@example.org", kRecipientTo);
+    m->addRecipient("b@example.org", kRecipientTo);
+    return m;
+}
+
+TEST(SmtpDialogue, APoliteServerTakesTheMessage) {
+    auto owned = letter();
+    MailMessage& m = *owned;
+    const Sent s = sendThrough(politeAnswer, m);
+    EXPECT_TRUE(s.ok);
+    EXPECT_EQ(s.status, kMailFinished);
+    ASSERT_EQ(s.seen.size(), 1u);
+    // Recipients newest first; no blank after the colon; QUIT at the end.
+    EXPECT_EQ(s.seen[0], (Commands{"EHLO dummy", "MAIL FROM:<kelvinor@example.org>",
+                                   "RCPT TO:<b@example.org>", "RCPT TO:<a@example.org>", "DATA", "QUIT"}));
+    ASSERT_EQ(s.data.size(), 1u);
+    EXPECT_EQ(s.data[0],
+              "From: kelvinor@example.org\r\nSubject: Alarm\r\nTo: a@example.org, b@example.org\r\n"
+              "Date: Tue, 8 Dec 2026 05:03:07 +0100\r\nMIME-Version: 1.0\r\nContent-Type: text/plain; "
+              "charset=ISO-8859-1; format=flowed\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n"
+              "Hallo\r\n\r\n.\r\n");
+}
+
+TEST(SmtpDialogue, EveryRefusalEndsTheDialogueAtOnce) {
+    struct Case {
+        std::string refused;  // the command answered with `reply`
+        std::string reply;
+        Commands seen;
+    };
+    const Case cases[] = {
+        {"<greeting>", "554 go away\r\n", {}},
+        {"EHLO dummy", "500 no\r\n", {"EHLO dummy"}},
+        {"MAIL FROM:<kelvinor@example.org>", "550 no\r\n", {"EHLO dummy", "MAIL FROM:<kelvinor@example.org>"}},
+        {"RCPT TO:<b@example.org>", "550 no\r\n",
+         {"EHLO dummy", "MAIL FROM:<kelvinor@example.org>", "RCPT TO:<b@example.org>"}},
+        {"RCPT TO:<b@example.org>", "251 will forward\r\n",
+         {"EHLO dummy", "MAIL FROM:<kelvinor@example.org>", "RCPT TO:<b@example.org>"}},
+        {"DATA", "500 no\r\n",
+         {"EHLO dummy", "MAIL FROM:<kelvinor@example.org>", "RCPT TO:<b@example.org>",
+          "RCPT TO:<a@example.org>", "DATA"}},
+        {"<data>", "554 rejected\r\n",
+         {"EHLO dummy", "MAIL FROM:<kelvinor@example.org>", "RCPT TO:<b@example.org>",
+          "RCPT TO:<a@example.org>", "DATA"}},
+    };
+    for (const Case& c : cases) {
+        auto owned = letter();
+        MailMessage& m = *owned;
+        const Sent s = sendThrough(
+            [&](SmtpConversation& conversation, const std::string& command) {
+                return command == c.refused ? c.reply : politeAnswer(conversation, command);
+            },
+            m);
+        EXPECT_FALSE(s.ok) << c.refused << " " << c.reply;
+        EXPECT_EQ(s.status, kMailFailed);
+        EXPECT_EQ(s.seen.at(0), c.seen) << c.refused << " " << c.reply;  // not even QUIT
+    }
+}
+
+TEST(SmtpDialogue, StatusValuesThroughTheDialogue) {
+    auto owned = letter();
+    MailMessage& m = *owned;
+    std::vector<MailStatus> seenByServer;
+    const Sent s = sendThrough(
+        [&](SmtpConversation& c, const std::string& command) {
+            if (command != "<greeting>") seenByServer.push_back(m.mailProgress());
+            return politeAnswer(c, command);
+        },
+        m);
+    ASSERT_TRUE(s.ok);
+    ASSERT_EQ(seenByServer.size(), 7u);  // EHLO, MAIL, 2 x RCPT, DATA, the data, QUIT
+    EXPECT_EQ(seenByServer[0], kMailConnected);
+    EXPECT_EQ(seenByServer[4], kMailConnected);
+    EXPECT_EQ(seenByServer[5], static_cast<MailStatus>(s.data[0].size()));  // every byte, end mark too
+    EXPECT_EQ(s.status, kMailFinished);
+}
+
+TEST(SmtpDialogue, AMessageWithoutRecipientsGoesStraightToData) {
+    MailMessage m("k@example.org", "S", CharacterSet::Latin1);
+    m.addRecipient("", kRecipientTo);  // empty addresses are not added
+    m.setBody("x");
+    const Sent s = sendThrough(politeAnswer, m);
+    EXPECT_EQ(s.seen.at(0), (Commands{"EHLO dummy", "MAIL FROM:<k@example.org>", "DATA", "QUIT"}));
+    EXPECT_EQ(s.data.at(0).find("To:"), std::string::npos);
+}
+
+TEST(SmtpDialogue, SplitGreetingAndLongMultiLineReplies) {
+    auto owned = letter();
+    MailMessage& m = *owned;
+    std::string longEhlo;
+    for (int i = 0; i < 60; ++i) longEhlo += "250-EXTENSION-" + std::string(50, 'X') + "\r\n";
+    longEhlo += "250 OK\r\n";
+    ASSERT_GT(longEhlo.size(), 2047u);
+    const Sent s = sendThrough(
+        [&](SmtpConversation& c, const std::string& command) -> std::string {
+            if (command == "<greeting>") {
+                c.send("22");
+                std::this_thread::sleep_for(std::chrono::milliseconds(150));
+                return "0 split greeting\r\n";
+            }
+            if (command == "EHLO dummy") return longEhlo;
+            if (command.starts_with("MAIL")) return "250-first\r\n250 second\r\n";
+            return politeAnswer(c, command);
+        },
+        m);
+    EXPECT_TRUE(s.ok);
+    EXPECT_EQ(s.status, kMailFinished);
+}
+
+TEST(SmtpDialogue, AServerThatNeverAnswersFailsAfterTenSeconds) {
+    auto owned = letter();
+    MailMessage& m = *owned;
+    const Sent s = sendThrough(
+        [](SmtpConversation&, const std::string& command) -> std::string {
+            if (command == "<greeting>") std::this_thread::sleep_for(std::chrono::seconds(12));
+            return "<close>";
+        },
+        m);
+    EXPECT_FALSE(s.ok);
+    EXPECT_GE(s.seconds, 9.5);
+    EXPECT_LT(s.seconds, 11.5);
+}
+
+TEST(SmtpDialogue, ServersThatCloseOrResetNeverKillTheProgram) {
+    for (const std::string when : {"EHLO dummy", "<data-reset>", "DATA-close"}) {
+        TemporaryWorkFolder folder;
+        writeFile("big.txt", std::string(3'000'000, 'L'));
+        auto owned = letter();
+        MailMessage& m = *owned;
+        ASSERT_TRUE(m.attachFile("big.txt", "big.txt", "text/plain"));
+        const Sent s = sendThrough(
+            [&](SmtpConversation& c, const std::string& command) -> std::string {
+                if (when == "EHLO dummy" && command == "<greeting>") {
+                    c.send("220 hello\r\n");
+                    return "<close>";  // closes after the greeting
+                }
+                if (when == "<data-reset>" && command == "DATA") {
+                    c.send("354 go\r\n");
+                    c.readCommand();  // a little of the data
+                    return "<reset>";
+                }
+                if (when == "DATA-close" && command == "DATA") {
+                    c.send("354 go\r\n");
+                    return "<close>";
+                }
+                return politeAnswer(c, command);
+            },
+            m);
+        EXPECT_FALSE(s.ok) << when;
+        EXPECT_EQ(s.status, kMailFailed) << when;
+    }
+}
+
+TEST(SmtpDialogue, AServerThatStopsReadingFailsTheSend) {
+    TemporaryWorkFolder folder;
+    writeFile("big.txt", std::string(40'000'000, 'L'));
+    auto owned = letter();
+    MailMessage& m = *owned;
+    ASSERT_TRUE(m.attachFile("big.txt", "big.txt", "text/plain"));
+    const Sent s = sendThrough(
+        [](SmtpConversation& c, const std::string& command) -> std::string {
+            if (command == "DATA") {
+                c.send("354 go\r\n");
+                std::this_thread::sleep_for(std::chrono::seconds(13));  // reads nothing more
+                return "<close>";
+            }
+            return politeAnswer(c, command);
+        },
+        m);
+    EXPECT_FALSE(s.ok);
+    EXPECT_EQ(s.status, kMailFailed);
+    EXPECT_GE(s.seconds, 9.5);  // the send's time-out, not forever
+    EXPECT_LT(s.seconds, 14.0);
+}
+
+TEST(SmtpDialogue, OverlongCommandsAndHeadersAreRefused) {
+    MailMessage longSender(std::string(1100, 's') + "@example.org", "S", CharacterSet::Latin1);
+    longSender.addRecipient("a@example.org", kRecipientTo);
+    Sent s = sendThrough(politeAnswer, longSender);
+    EXPECT_FALSE(s.ok);
+    EXPECT_EQ(s.seen.at(0), Commands{"EHLO dummy"});
+    MailMessage longSubject("k@example.org", std::string(9000, 'S'), CharacterSet::Latin1);
+    EXPECT_FALSE(longSubject.sendMail("127.0.0.1", 1, kNow));
+    EXPECT_EQ(longSubject.mailProgress(), kMailFailed);
+}
+
+TEST(SmtpDialogue, NoServerOrNoSuchHost) {
+    auto owned = letter();
+    MailMessage& m = *owned;
+    EXPECT_FALSE(m.sendMail("127.0.0.1", 1, kNow));  // nobody listens
+    EXPECT_EQ(m.mailProgress(), kMailFailed);
+    EXPECT_FALSE(letter()->sendMail("no-such-host.invalid", 25, kNow));
+    EXPECT_FALSE(letter()->sendMail("", 25, kNow));
+}
+
+}  // namespace
+}  // namespace kelvinor

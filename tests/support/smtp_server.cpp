@@ -1,0 +1,132 @@
+#include "tests/support/smtp_server.h"
+
+#include <netinet/in.h>
+#include <arpa/inet.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <stdexcept>
+
+namespace kelvinor::testing {
+
+void SmtpConversation::send(const std::string& text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::send(fd_, text.data() + done, text.size() - done, MSG_NOSIGNAL);
+        if (n <= 0) return;
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+bool SmtpConversation::readMore() {
+    char buffer[65536];
+    const ssize_t n = recv(fd_, buffer, sizeof buffer, 0);
+    if (n <= 0) {
+        closedByClient = true;
+        return false;
+    }
+    pending_.append(buffer, static_cast<std::size_t>(n));
+    return true;
+}
+
+std::string SmtpConversation::readCommand() {
+    std::size_t end;
+    while ((end = pending_.find("\r\n")) == std::string::npos)
+        if (!readMore()) return {};
+    std::string line = pending_.substr(0, end);
+    pending_.erase(0, end + 2);
+    commands.push_back(line);
+    return line;
+}
+
+std::string SmtpConversation::readData() {
+    std::size_t end;
+    while ((end = pending_.find("\r\n.\r\n")) == std::string::npos)
+        if (!readMore()) return {};
+    std::string data = pending_.substr(0, end + 5);
+    pending_.erase(0, end + 5);
+    return data;
+}
+
+void SmtpConversation::reset() {
+    linger hard{1, 0};
+    setsockopt(fd_, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+    shutdown(fd_, SHUT_RDWR);
+}
+
+ScriptedSmtpServer::ScriptedSmtpServer(std::function<void(SmtpConversation&)> script,
+                                       const std::string& address, int port, int connections) {
+    listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int yes = 1;
+    setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_port = htons(static_cast<uint16_t>(port));
+    inet_pton(AF_INET, address.c_str(), &at.sin_addr);
+    if (bind(listener_, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0 || listen(listener_, 4) != 0)
+        throw std::runtime_error("cannot listen on " + address);
+    socklen_t length = sizeof at;
+    getsockname(listener_, reinterpret_cast<sockaddr*>(&at), &length);
+    port_ = ntohs(at.sin_port);
+    thread_ = std::thread([this, script, connections] {
+        for (int i = 0; i < connections; ++i) {
+            const int fd = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+            if (fd < 0) return;
+            SmtpConversation conversation(fd);
+            script(conversation);
+            seen_.push_back(conversation.commands);
+            ::close(fd);
+        }
+    });
+}
+
+std::vector<std::vector<std::string>> ScriptedSmtpServer::finish() {
+    if (thread_.joinable()) {
+        shutdown(listener_, SHUT_RDWR);
+        thread_.join();
+    }
+    return seen_;
+}
+
+ScriptedSmtpServer::~ScriptedSmtpServer() {
+    finish();
+    ::close(listener_);
+}
+
+std::string politeAnswer(SmtpConversation&, const std::string& command) {
+    if (command == "<greeting>") return "220 test ESMTP\r\n";
+    if (command == "<data>") return "250 queued\r\n";
+    const std::string verb = command.substr(0, 4);
+    if (verb == "EHLO") return "250-test greets you\r\n250 OK\r\n";
+    if (verb == "MAIL" || verb == "RCPT") return "250 OK\r\n";
+    if (verb == "DATA") return "354 go ahead\r\n";
+    if (verb == "QUIT") return "221 bye\r\n";
+    return "500 what?\r\n";
+}
+
+void converse(SmtpConversation& c, const Answer& answer) {
+    std::string sent;
+    auto reply = [&](const std::string& command) {
+        sent = answer(c, command);
+        if (sent == "<close>") return false;
+        if (sent == "<reset>") {
+            c.reset();
+            return false;
+        }
+        c.send(sent);
+        return true;
+    };
+    if (!reply("<greeting>")) return;
+    for (;;) {
+        const std::string command = c.readCommand();
+        if (c.closedByClient) return;
+        if (!reply(command)) return;
+        if (command == "QUIT") return;
+        if (command == "DATA" && sent.starts_with("354")) {
+            c.data.push_back(c.readData());
+            if (c.closedByClient || !reply("<data>")) return;
+        }
+    }
+}
+
+}  // namespace kelvinor::testing
