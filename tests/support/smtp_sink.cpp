@@ -1,0 +1,84 @@
+#include "tests/support/smtp_sink.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <stdexcept>
+
+extern char** environ;
+
+namespace kelvinor::testing {
+
+RealSmtpServer::RealSmtpServer(const std::string& host, int port, const std::string& folder)
+    : port_(port) {
+    int toServer[2], fromServer[2];
+    if (pipe2(toServer, O_CLOEXEC) != 0 || pipe2(fromServer, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, toServer[0], 0);
+    posix_spawn_file_actions_adddup2(&actions, fromServer[1], 1);
+    const std::string script = TESTS_DIR "/smtp_sink.py";
+    const std::string portText = std::to_string(port);
+    char* argv[] = {const_cast<char*>("/usr/bin/python3"), const_cast<char*>(script.c_str()),
+                    const_cast<char*>(host.c_str()),       const_cast<char*>(portText.c_str()),
+                    const_cast<char*>(folder.c_str()),     nullptr};
+    const int error = posix_spawn(&pid_, "/usr/bin/python3", &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(toServer[0]);
+    close(fromServer[1]);
+    input_ = toServer[1];
+    // The whole line "ready\n": Python writes its end separately, and a closed
+    // pipe before it would end the server.
+    std::string ready;
+    char c = 0;
+    while (error == 0 && ready.size() < 16 && read(fromServer[0], &c, 1) == 1 && c != '\n')
+        ready += c;
+    const bool up = ready == "ready";
+    close(fromServer[0]);
+    if (!up) throw std::runtime_error("aiosmtpd did not start");
+}
+
+RealSmtpServer::~RealSmtpServer() {
+    close(input_);  // the server stops when its input closes
+    int status = 0;
+    for (int i = 0; i < 300 && waitpid(pid_, &status, WNOHANG) == 0; ++i) usleep(10000);
+    if (kill(pid_, 0) == 0) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, &status, 0);
+    }
+}
+
+int freeLoopbackPort() {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(fd, reinterpret_cast<sockaddr*>(&at), sizeof at);
+    socklen_t length = sizeof at;
+    getsockname(fd, reinterpret_cast<sockaddr*>(&at), &length);
+    close(fd);
+    return ntohs(at.sin_port);
+}
+
+std::string parseMail(const std::string& message, const std::string& attachments) {
+    const std::string command =
+        "/usr/bin/python3 " TESTS_DIR "/parse_mail.py '" + message + "' " + attachments;
+    FILE* pipe = popen(command.c_str(), "r");
+    std::string out;
+    char buffer[65536];
+    std::size_t n;
+    while (pipe != nullptr && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        out.append(buffer, n);
+    if (pipe != nullptr) pclose(pipe);
+    return out;
+}
+
+}  // namespace kelvinor::testing

@@ -1,0 +1,28 @@
+#pragma once
+// Debian's aiosmtpd as a real SMTP server on a loopback address, started for one test.
+#include <sys/types.h>
+
+#include <string>
+
+namespace kelvinor::testing {
+
+class RealSmtpServer {
+  public:
+    // Saves received messages in `folder` as 1.eml, 2.eml, ...
+    RealSmtpServer(const std::string& host, int port, const std::string& folder);
+    ~RealSmtpServer();
+    int port() const { return port_; }
+
+  private:
+    pid_t pid_ = 0;
+    int input_ = -1;
+    int port_;
+};
+
+// A port on 127.0.0.1 that nothing listens on right now.
+int freeLoopbackPort();
+
+// The parser's "key=value" lines for a received message.
+std::string parseMail(const std::string& message, const std::string& attachments = "");
+
+}  // namespace kelvinor::testing
