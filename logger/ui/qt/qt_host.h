@@ -8,7 +8,6 @@
 namespace kelvinor {
 
 class QtDesktop;
-class SystemClock;
 class PosixProgramStarter;
 
 class RealHost {
@@ -21,7 +20,7 @@ class RealHost {
 
   private:
     std::unique_ptr<QtDesktop> desktop_;
-    std::unique_ptr<SystemClock> clock_;
+    std::unique_ptr<Clock> clock_;
     std::unique_ptr<SoundOutput> sound_;
     std::unique_ptr<PosixProgramStarter> starter_;
     std::unique_ptr<Host> host_;
