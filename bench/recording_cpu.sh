@@ -27,3 +27,11 @@ before=$(ticks)
 sleep "$seconds"
 echo "recording with S60 between cycles: $(share $(($(ticks) - before)) "$seconds")"
 ls "$work"/KELVINOR-*.KLV >/dev/null && echo "rows written: $(grep -c $'^[0-9][0-9]\.[0-9][0-9]\.20' "$work"/KELVINOR-*.KLV)"
+
+# Latency from a click on the stop button to the end block in the log file.
+log=$(ls "$work"/KELVINOR-*.KLV)
+eval "$(xdotool getwindowgeometry --shell "$window")"
+start=$(date +%s%N)
+xdotool mousemove $((X + 714)) $((Y + 605)) click 1
+until grep -q 'Ende der Datenaufzeichnung' "$log"; do sleep 0.002; done
+echo "stop click to end block in the log file: $((($(date +%s%N) - start) / 1000000)) ms"

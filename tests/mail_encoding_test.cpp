@@ -1,9 +1,10 @@
+#include "logger/mail/mail_encoding.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
 
-#include "logger/mail/mail_encoding.h"
 #include "logger/mail/mail_message.h"
 #include "tests/support/scenario.h"
 
@@ -47,9 +48,15 @@ TEST(Base64, Table) {
     struct Case {
         std::string bytes, text;
     };
-    const Case cases[] = {{"", ""},           {"f", "Zg=="},         {"fo", "Zm8="},
-                          {"foo", "Zm9v"},    {"foob", "Zm9vYg=="},  {"fooba", "Zm9vYmE="},
-                          {"foobar", "Zm9vYmFy"}, {"\xFF\xFE\xFD", "//79"}, {"\0\0\0"s, "AAAA"}};
+    const Case cases[] = {{"", ""},
+                          {"f", "Zg=="},
+                          {"fo", "Zm8="},
+                          {"foo", "Zm9v"},
+                          {"foob", "Zm9vYg=="},
+                          {"fooba", "Zm9vYmE="},
+                          {"foobar", "Zm9vYmFy"},
+                          {"\xFF\xFE\xFD", "//79"},
+                          {"\0\0\0"s, "AAAA"}};
     for (const Case& c : cases) EXPECT_EQ(base64(c.bytes), c.text);
 }
 
@@ -63,20 +70,25 @@ TEST(Encoders, PythonDecodesThemBack) {
         writeFile("raw" + std::to_string(size), bytes);
         writeFile("b64_" + std::to_string(size), base64(bytes));
     }
-    std::string body = "Meldung\xF6 \xB0" "C\n" + std::string(150, 'x') + " \n=\r\n.dot\rlone\ttab\n";
+    std::string body =
+        "Meldung\xF6 \xB0"
+        "C\n" +
+        std::string(150, 'x') + " \n=\r\n.dot\rlone\ttab\n";
     for (int c = 1; c < 256; ++c) body += static_cast<char>(c);
     writeFile("body", body);
     writeFile("body.qp", quotedPrintable(body));
-    writeFile("check.py",
-              "import base64, quopri, sys\n"
-              "bad = []\n"
-              "for n in range(301):\n"
-              "    raw = open('raw%d' % n, 'rb').read(); text = open('b64_%d' % n, 'rb').read()\n"
-              "    if base64.b64decode(text, validate=True) != raw or base64.b64encode(raw) != text: bad.append(n)\n"
-              "body = open('body', 'rb').read().replace(b'\\r\\n', b'\\n').replace(b'\\n', b'\\r\\n')\n"
-              "qp = open('body.qp', 'rb').read()\n"
-              "ok = quopri.decodestring(qp) == body and max(len(l) for l in qp.splitlines()) <= 76\n"
-              "print('bad', bad, 'qp', ok)\n");
+    writeFile(
+        "check.py",
+        "import base64, quopri, sys\n"
+        "bad = []\n"
+        "for n in range(301):\n"
+        "    raw = open('raw%d' % n, 'rb').read(); text = open('b64_%d' % n, 'rb').read()\n"
+        "    if base64.b64decode(text, validate=True) != raw or base64.b64encode(raw) != text: "
+        "bad.append(n)\n"
+        "body = open('body', 'rb').read().replace(b'\\r\\n', b'\\n').replace(b'\\n', b'\\r\\n')\n"
+        "qp = open('body.qp', 'rb').read()\n"
+        "ok = quopri.decodestring(qp) == body and max(len(l) for l in qp.splitlines()) <= 76\n"
+        "print('bad', bad, 'qp', ok)\n");
     FILE* pipe = popen("/usr/bin/python3 check.py", "r");
     ASSERT_NE(pipe, nullptr);
     char line[512] = {};

@@ -109,9 +109,9 @@ TEST(MainWindow, ControlsTextsColoursAndTooltips) {
     };
     for (const Expect& e : expected) {
         const ControlRecord& c = d.at(e.id);
-        EXPECT_EQ(c.spec.kind, e.kind) << e.id;
-        EXPECT_EQ(c.spec.window, mainWindow) << e.id;
-        EXPECT_EQ(std::vector<int>({c.spec.x, c.spec.y, c.spec.width, c.spec.height}),
+        EXPECT_EQ(c.layout.kind, e.kind) << e.id;
+        EXPECT_EQ(c.layout.window, mainWindow) << e.id;
+        EXPECT_EQ(std::vector<int>({c.layout.x, c.layout.y, c.layout.width, c.layout.height}),
                   std::vector<int>({e.x, e.y, e.w, e.h}))
             << e.id;
         EXPECT_EQ(c.text, utf8ToCp1252(e.text)) << e.id;
@@ -119,7 +119,7 @@ TEST(MainWindow, ControlsTextsColoursAndTooltips) {
         EXPECT_EQ(c.enabled, e.enabled) << e.id;
         EXPECT_FALSE(c.checked) << e.id;
     }
-    EXPECT_TRUE(d.at(6).spec.centred && d.at(8).spec.centred && d.at(20).spec.centred);
+    EXPECT_TRUE(d.at(6).layout.centred && d.at(8).layout.centred && d.at(20).layout.centred);
     EXPECT_EQ(d.at(statusLine).backgroundColour, 0xC0C0C0u);
     EXPECT_EQ(d.at(statusLine).textColour, 0xFF0000u);
     EXPECT_EQ(d.at(lastRecordLine).textColour, 0xFF0000u);

@@ -332,9 +332,9 @@ class WatchedDesktop final : public Desktop {
   public:
     WatchedDesktop(QtDesktop& real, std::function<void()> onUpdate)
         : real_(real), onUpdate_(onUpdate) {}
-    void openWindow(const WindowSpec& spec) override { real_.openWindow(spec); }
+    void openWindow(const WindowSpec& layout) override { real_.openWindow(layout); }
     void closeWindow(int window) override { real_.closeWindow(window); }
-    void createControl(const ControlSpec& spec) override { real_.createControl(spec); }
+    void createControl(const ControlSpec& layout) override { real_.createControl(layout); }
     bool hasControl(int id) const override { return real_.hasControl(id); }
     void setText(int id, const std::string& text) override { real_.setText(id, text); }
     void setTextColour(int id, Colour colour) override { real_.setTextColour(id, colour); }

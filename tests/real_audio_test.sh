@@ -27,8 +27,8 @@ pactl set-default-sink kelvinor_test
 status=0
 # cue: shortest and longest sound in ms above 0.5 % of full scale (the click
 # decays below that within about 12 ms), lowest and highest rough frequency in Hz
-for spec in "0 3 40 1500 4500" "1 300 520 1000 1600" "2 700 1000 900 2200"; do
-    set -- $spec
+for limits in "0 3 40 1500 4500" "1 300 520 1000 1600" "2 700 1000 900 2200"; do
+    set -- $limits
     # The recorder needs a while to connect: it starts well before the cue.
     timeout -s INT 4 parec --latency-msec=20 -d kelvinor_test.monitor --format=s16le --rate=44100 \
         --channels=1 > "$work/cue$1.raw" &

@@ -32,7 +32,8 @@ Sent sendThrough(const Answer& answer, MailMessage& message) {
     });
     const auto start = std::chrono::steady_clock::now();
     const bool ok = message.sendMail("127.0.0.1", server.port(), kNow);
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     auto seen = server.finish();
     return {ok, message.mailProgress(), seen, data, seconds};
 }
@@ -53,14 +54,16 @@ TEST(SmtpDialogue, APoliteServerTakesTheMessage) {
     EXPECT_EQ(s.status, kMailFinished);
     ASSERT_EQ(s.seen.size(), 1u);
     // Recipients newest first; no blank after the colon; QUIT at the end.
-    EXPECT_EQ(s.seen[0], (Commands{"EHLO dummy", "MAIL FROM:<kelvinor@example.org>",
-                                   "RCPT TO:<b@example.org>", "RCPT TO:<a@example.org>", "DATA", "QUIT"}));
+    EXPECT_EQ(s.seen[0],
+              (Commands{"EHLO dummy", "MAIL FROM:<kelvinor@example.org>", "RCPT TO:<b@example.org>",
+                        "RCPT TO:<a@example.org>", "DATA", "QUIT"}));
     ASSERT_EQ(s.data.size(), 1u);
-    EXPECT_EQ(s.data[0],
-              "From: kelvinor@example.org\r\nSubject: Alarm\r\nTo: a@example.org, b@example.org\r\n"
-              "Date: Tue, 8 Dec 2026 05:03:07 +0100\r\nMIME-Version: 1.0\r\nContent-Type: text/plain; "
-              "charset=ISO-8859-1; format=flowed\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n"
-              "Hallo\r\n\r\n.\r\n");
+    EXPECT_EQ(
+        s.data[0],
+        "From: kelvinor@example.org\r\nSubject: Alarm\r\nTo: a@example.org, b@example.org\r\n"
+        "Date: Tue, 8 Dec 2026 05:03:07 +0100\r\nMIME-Version: 1.0\r\nContent-Type: text/plain; "
+        "charset=ISO-8859-1; format=flowed\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n"
+        "Hallo\r\n\r\n.\r\n");
 }
 
 TEST(SmtpDialogue, EveryRefusalEndsTheDialogueAtOnce) {
@@ -72,15 +75,21 @@ TEST(SmtpDialogue, EveryRefusalEndsTheDialogueAtOnce) {
     const Case cases[] = {
         {"<greeting>", "554 go away\r\n", {}},
         {"EHLO dummy", "500 no\r\n", {"EHLO dummy"}},
-        {"MAIL FROM:<kelvinor@example.org>", "550 no\r\n", {"EHLO dummy", "MAIL FROM:<kelvinor@example.org>"}},
-        {"RCPT TO:<b@example.org>", "550 no\r\n",
+        {"MAIL FROM:<kelvinor@example.org>",
+         "550 no\r\n",
+         {"EHLO dummy", "MAIL FROM:<kelvinor@example.org>"}},
+        {"RCPT TO:<b@example.org>",
+         "550 no\r\n",
          {"EHLO dummy", "MAIL FROM:<kelvinor@example.org>", "RCPT TO:<b@example.org>"}},
-        {"RCPT TO:<b@example.org>", "251 will forward\r\n",
+        {"RCPT TO:<b@example.org>",
+         "251 will forward\r\n",
          {"EHLO dummy", "MAIL FROM:<kelvinor@example.org>", "RCPT TO:<b@example.org>"}},
-        {"DATA", "500 no\r\n",
+        {"DATA",
+         "500 no\r\n",
          {"EHLO dummy", "MAIL FROM:<kelvinor@example.org>", "RCPT TO:<b@example.org>",
           "RCPT TO:<a@example.org>", "DATA"}},
-        {"<data>", "554 rejected\r\n",
+        {"<data>",
+         "554 rejected\r\n",
          {"EHLO dummy", "MAIL FROM:<kelvinor@example.org>", "RCPT TO:<b@example.org>",
           "RCPT TO:<a@example.org>", "DATA"}},
     };
@@ -112,7 +121,8 @@ TEST(SmtpDialogue, StatusValuesThroughTheDialogue) {
     ASSERT_EQ(seenByServer.size(), 7u);  // EHLO, MAIL, 2 x RCPT, DATA, the data, QUIT
     EXPECT_EQ(seenByServer[0], kMailConnected);
     EXPECT_EQ(seenByServer[4], kMailConnected);
-    EXPECT_EQ(seenByServer[5], static_cast<MailStatus>(s.data[0].size()));  // every byte, end mark too
+    EXPECT_EQ(seenByServer[5],
+              static_cast<MailStatus>(s.data[0].size()));  // every byte, end mark too
     EXPECT_EQ(s.status, kMailFinished);
 }
 

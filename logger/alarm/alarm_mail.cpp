@@ -6,22 +6,23 @@
 namespace kelvinor {
 
 std::string alarmMailSubject(const ProgramState& state) {
-    return state.mailSubject + " (Alarm-Nr. " + decimal(state.alarmCount) + "/" + state.rowDate + "/" +
-           state.rowTime + ")";
+    return state.mailSubject + " (Alarm-Nr. " + decimal(state.alarmCount) + "/" + state.rowDate +
+           "/" + state.rowTime + ")";
 }
 
 std::string alarmMailBody(const ProgramState& state) {
     const std::string n = decimal(state.alarmCount);
-    std::string body = "Meldung(en) zur Kelvinor-Messung: " + state.measurementTitle + "\n\n" +
-                       "Start der Temperaturmessung war am " + state.startDate + " um " +
-                       state.startTime + "\n\n" + "Alarm-Nr. " + n +
-                       " wurde ausgelöst bei Temperaturmessung vom "_cp + state.rowDate + " um " +
-                       state.rowTime + "\n\n" + "Alarm-Nr. " + n +
-                       " wurde ausgelöst durch folgende Meldung(en): \n"_cp + state.alarmText + "\n\n\n";
+    std::string body =
+        "Meldung(en) zur Kelvinor-Messung: " + state.measurementTitle + "\n\n" +
+        "Start der Temperaturmessung war am " + state.startDate + " um " + state.startTime +
+        "\n\n" + "Alarm-Nr. " + n + " wurde ausgelöst bei Temperaturmessung vom "_cp +
+        state.rowDate + " um " + state.rowTime + "\n\n" + "Alarm-Nr. " + n +
+        " wurde ausgelöst durch folgende Meldung(en): \n"_cp + state.alarmText + "\n\n\n";
     const SensorTable& t = state.sensors;
     for (int k = 1; k <= state.sensorCount; ++k)
-        body += "Sensor Nr. " + decimal(k) + "/ID " + t.sensorLine[6 + k].substr(0, 16) + " alias '" +
-                t.sensorAlias[k] + "': letzte Messung " + withDecimalComma(t.sensorValue[k]) +
+        body += "Sensor Nr. " + decimal(k) + "/ID " + t.sensorLine[6 + k].substr(0, 16) +
+                " alias '" + t.sensorAlias[k] + "': letzte Messung " +
+                withDecimalComma(t.sensorValue[k]) +
                 "°C (Alarm wird ausgelöst bei: WÄRMER als "_cp + formatTemperature(t.alarmPlus[k]) +
                 "°C oder KÄLTER als "_cp + formatTemperature(t.alarmMinus[k]) + "°C)\n"_cp;
     return body;

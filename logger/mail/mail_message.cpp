@@ -67,7 +67,8 @@ bool awaitReply(TcpClient& connection, const char* code) {
 bool command(TcpClient& connection, const std::string& text, const char* code) {
     const std::string line = text + "\r\n";
     if (line.size() > kCommandLimit) return false;
-    return connection.sendAll(line, kReplyTimeoutMs) && (code == nullptr || awaitReply(connection, code));
+    return connection.sendAll(line, kReplyTimeoutMs) &&
+           (code == nullptr || awaitReply(connection, code));
 }
 
 std::string joined(const std::vector<std::string>& addresses) {
@@ -78,7 +79,9 @@ std::string joined(const std::vector<std::string>& addresses) {
 
 }  // namespace
 
-bool startNetwork() { return true; }
+bool startNetwork() {
+    return true;
+}
 void stopNetwork() {}
 
 int nextBoundaryNumber() {
@@ -94,11 +97,13 @@ std::string mailDate(const LocalTime& now) {
     const long bias = -now.utcOffsetSeconds / 60;
     const long magnitude = bias < 0 ? -bias : bias;
     char zone[48];
-    std::snprintf(zone, sizeof zone, "%s%02ld%02ld", bias < 0 ? "+" : "-", magnitude / 60, magnitude % 60);
+    std::snprintf(zone, sizeof zone, "%s%02ld%02ld", bias < 0 ? "+" : "-", magnitude / 60,
+                  magnitude % 60);
     char text[96];
     std::snprintf(text, sizeof text, "%s, %d %s %d %02d:%02d:%02d %s",
-                  kDays[(now.weekday % 7 + 7) % 7], now.day, kMonths[((now.month - 1) % 12 + 12) % 12],
-                  now.year, now.hour, now.minute, now.second, zone);
+                  kDays[(now.weekday % 7 + 7) % 7], now.day,
+                  kMonths[((now.month - 1) % 12 + 12) % 12], now.year, now.hour, now.minute,
+                  now.second, zone);
     return text;
 }
 
@@ -110,7 +115,8 @@ bool MailMessage::setBody(std::string body) {
     return true;
 }
 
-bool MailMessage::attachFile(const std::string& name, const std::string& path, const std::string& type) {
+bool MailMessage::attachFile(const std::string& name, const std::string& path,
+                             const std::string& type) {
     if (path.empty()) return false;
     const std::int64_t size = fileSize(path);
     if (size < 1 || size > kAttachmentLimit) return false;
@@ -136,13 +142,15 @@ std::vector<std::string> MailMessage::messagePieces(const LocalTime& now) {
         std::vector<std::string> listed;  // in the order they were added
         for (auto it = recipients_.rbegin(); it != recipients_.rend(); ++it)
             if (it->kind & kind) listed.push_back(it->address);
-        if (!listed.empty()) pieces.push_back((kind == kRecipientTo ? "To: " : "Cc: ") + joined(listed) + "\r\n");
+        if (!listed.empty())
+            pieces.push_back((kind == kRecipientTo ? "To: " : "Cc: ") + joined(listed) + "\r\n");
     }
     pieces.push_back("Date: " + mailDate(now) + "\r\n");
     const std::string body = dotStuffed(quotedPrintable(body_));
     if (attachments_.empty()) {
-        pieces.push_back("MIME-Version: 1.0\r\nContent-Type: text/plain; charset=ISO-8859-1; "
-                         "format=flowed\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n");
+        pieces.push_back(
+            "MIME-Version: 1.0\r\nContent-Type: text/plain; charset=ISO-8859-1; "
+            "format=flowed\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n");
         pieces.push_back(body);
     } else {
         const std::string boundary = "Message-Boundary" + std::to_string(nextBoundaryNumber()) +
@@ -155,8 +163,9 @@ std::vector<std::string> MailMessage::messagePieces(const LocalTime& now) {
                          "Content-Transfer-Encoding: quoted-printable\r\n\r\n\r\n");
         pieces.push_back(body);
         for (const Attachment& a : attachments_) {
-            pieces.push_back("\r\n\r\n--" + boundary + "\r\nContent-Type: " + a.type + ";\r\n name=\"" +
-                             a.name + "\"\r\nContent-Transfer-Encoding: base64\r\n"
+            pieces.push_back("\r\n\r\n--" + boundary + "\r\nContent-Type: " + a.type +
+                             ";\r\n name=\"" + a.name +
+                             "\"\r\nContent-Transfer-Encoding: base64\r\n"
                              "Content-Disposition: attachment\r\n\r\n");
             // Lines of 72 characters, sent in pieces of about 8,000 bytes.
             std::string piece;

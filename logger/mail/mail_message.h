@@ -32,7 +32,7 @@ void stopNetwork();
 int nextBoundaryNumber();
 
 class MailMessage {
-public:
+  public:
     MailMessage(std::string sender, std::string subject, CharacterSet characterSet);
 
     bool setBody(std::string body);
@@ -47,7 +47,7 @@ public:
     // The message data as it goes over the wire (headers, body, parts, end mark).
     std::vector<std::string> messagePieces(const LocalTime& now);
 
-private:
+  private:
     struct Recipient {
         std::string address;
         unsigned kind;

@@ -8,7 +8,7 @@
 namespace kelvinor {
 
 class TcpClient {
-public:
+  public:
     TcpClient() = default;
     TcpClient(const TcpClient&) = delete;
     TcpClient& operator=(const TcpClient&) = delete;
@@ -23,7 +23,7 @@ public:
     long readSome(char* buffer, std::size_t size, int timeoutMs);
     void close();
 
-private:
+  private:
     int fd_ = -1;
 };
 

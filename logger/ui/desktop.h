@@ -56,9 +56,9 @@ class Desktop {
   public:
     virtual ~Desktop() = default;
 
-    virtual void openWindow(const WindowSpec& spec) = 0;
+    virtual void openWindow(const WindowSpec& layout) = 0;
     virtual void closeWindow(int window) = 0;
-    virtual void createControl(const ControlSpec& spec) = 0;
+    virtual void createControl(const ControlSpec& layout) = 0;
     virtual bool hasControl(int id) const = 0;
 
     // Setting anything on a control that does not exist does nothing.

@@ -15,15 +15,15 @@ ControlRecord* ScriptedDesktop::find(int id) {
     return it == controls.end() ? nullptr : &it->second;
 }
 
-void ScriptedDesktop::openWindow(const WindowSpec& spec) {
-    openWindows[spec.window] = spec;
-    journal.push_back("open " + std::to_string(spec.window) + " " + spec.title);
+void ScriptedDesktop::openWindow(const WindowSpec& layout) {
+    openWindows[layout.window] = layout;
+    journal.push_back("open " + std::to_string(layout.window) + " " + layout.title);
 }
 
 void ScriptedDesktop::closeWindow(int window) {
     openWindows.erase(window);
     for (auto it = controls.begin(); it != controls.end();) {
-        if (it->second.spec.window == window) {
+        if (it->second.layout.window == window) {
             closedControls[it->first] = it->second;
             it = controls.erase(it);
         } else {
@@ -33,14 +33,14 @@ void ScriptedDesktop::closeWindow(int window) {
     journal.push_back("close " + std::to_string(window));
 }
 
-void ScriptedDesktop::createControl(const ControlSpec& spec) {
-    if (openWindows.count(spec.window) == 0) return;
+void ScriptedDesktop::createControl(const ControlSpec& layout) {
+    if (openWindows.count(layout.window) == 0) return;
     ControlRecord record;
-    record.spec = spec;
-    record.text = spec.text;
-    controls[spec.id] = record;
-    createdOrder.push_back(spec.id);
-    journal.push_back("create " + std::to_string(spec.id) + " " + spec.text);
+    record.layout = layout;
+    record.text = layout.text;
+    controls[layout.id] = record;
+    createdOrder.push_back(layout.id);
+    journal.push_back("create " + std::to_string(layout.id) + " " + layout.text);
 }
 
 void ScriptedDesktop::setText(int id, const std::string& text) {
@@ -114,7 +114,7 @@ std::optional<WindowEvent> ScriptedDesktop::waitForEvent(std::int64_t timeoutMs)
             if (event.kind == WindowEvent::Kind::Control) {
                 ControlRecord* c = find(event.control);
                 if (c == nullptr || !c->enabled) continue;  // a disabled button takes no click
-                if (c->spec.kind == ControlKind::ToggleButton) c->checked = !c->checked;
+                if (c->layout.kind == ControlKind::ToggleButton) c->checked = !c->checked;
             }
             return event;
         }

@@ -30,7 +30,7 @@ struct Message {
 };
 
 struct ControlRecord {
-    ControlSpec spec;
+    ControlSpec layout;
     std::string text;
     std::optional<Colour> textColour, backgroundColour;
     std::string tooltip;
@@ -82,9 +82,9 @@ class ScriptedDesktop final : public Desktop {
     const ControlRecord& at(int id) const;
     std::map<int, ControlRecord> closedControls;
 
-    void openWindow(const WindowSpec& spec) override;
+    void openWindow(const WindowSpec& layout) override;
     void closeWindow(int window) override;
-    void createControl(const ControlSpec& spec) override;
+    void createControl(const ControlSpec& layout) override;
     bool hasControl(int id) const override { return controls.count(id) != 0; }
     void setText(int id, const std::string& text) override;
     void setTextColour(int id, Colour colour) override;

@@ -1,7 +1,7 @@
 #include "tests/support/smtp_server.h"
 
-#include <netinet/in.h>
 #include <arpa/inet.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -63,7 +63,8 @@ ScriptedSmtpServer::ScriptedSmtpServer(std::function<void(SmtpConversation&)> sc
     at.sin_family = AF_INET;
     at.sin_port = htons(static_cast<uint16_t>(port));
     inet_pton(AF_INET, address.c_str(), &at.sin_addr);
-    if (bind(listener_, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0 || listen(listener_, 4) != 0)
+    if (bind(listener_, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0 ||
+        listen(listener_, 4) != 0)
         throw std::runtime_error("cannot listen on " + address);
     socklen_t length = sizeof at;
     getsockname(listener_, reinterpret_cast<sockaddr*>(&at), &length);

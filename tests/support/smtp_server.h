@@ -9,7 +9,7 @@
 namespace kelvinor::testing {
 
 class SmtpConversation {
-public:
+  public:
     explicit SmtpConversation(int fd) : fd_(fd) {}
     void send(const std::string& text);
     // One command line without its CR LF; empty when the client closed.
@@ -22,14 +22,14 @@ public:
     std::vector<std::string> data;      // every message received
     bool closedByClient = false;
 
-private:
+  private:
     int fd_;
     std::string pending_;
     bool readMore();
 };
 
 class ScriptedSmtpServer {
-public:
+  public:
     // `address` is a loopback address; port 0 picks a free one.
     explicit ScriptedSmtpServer(std::function<void(SmtpConversation&)> script,
                                 const std::string& address = "127.0.0.1", int port = 0,
@@ -39,7 +39,7 @@ public:
     // The conversations' commands after the server finished.
     std::vector<std::vector<std::string>> finish();
 
-private:
+  private:
     int listener_ = -1;
     int port_ = 0;
     std::thread thread_;

@@ -18,7 +18,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 int remainingMs(Clock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
@@ -43,7 +44,8 @@ bool TcpClient::connect(const std::string& server, int port, int timeoutMs) {
         hints.ai_family = AF_INET;
         hints.ai_socktype = SOCK_STREAM;
         addrinfo* found = nullptr;
-        if (server.empty() || getaddrinfo(server.c_str(), nullptr, &hints, &found) != 0 || found == nullptr)
+        if (server.empty() || getaddrinfo(server.c_str(), nullptr, &hints, &found) != 0 ||
+            found == nullptr)
             return false;
         address.sin_addr = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr;
         freeaddrinfo(found);

@@ -87,22 +87,22 @@ void QtDesktop::post(const WindowEvent& event) {
     if (waiting_ != nullptr) waiting_->quit();
 }
 
-void QtDesktop::openWindow(const WindowSpec& spec) {
-    closeWindow(spec.window);
+void QtDesktop::openWindow(const WindowSpec& layout) {
+    closeWindow(layout.window);
     Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
-    if (spec.withWindowButtons)
+    if (layout.withWindowButtons)
         flags |=
             Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
-    auto* window = new ProgramWindow(*this, spec.window, flags);
+    auto* window = new ProgramWindow(*this, layout.window, flags);
     window->setAttribute(Qt::WA_DeleteOnClose, false);
-    window->setWindowTitle(toQString(spec.title));
-    window->setFixedSize(spec.clientWidth, spec.clientHeight);
-    centreOnScreen(*window, QSize(spec.clientWidth, spec.clientHeight));
+    window->setWindowTitle(toQString(layout.title));
+    window->setFixedSize(layout.clientWidth, layout.clientHeight);
+    centreOnScreen(*window, QSize(layout.clientWidth, layout.clientHeight));
     window->show();
     const QSize extra = frameExtra(*window);
     if (!extra.isNull())
-        centreOnScreen(*window, QSize(spec.clientWidth, spec.clientHeight) + extra);
-    windows_[spec.window] = window;
+        centreOnScreen(*window, QSize(layout.clientWidth, layout.clientHeight) + extra);
+    windows_[layout.window] = window;
 }
 
 void QtDesktop::closeWindow(int number) {
@@ -120,25 +120,25 @@ void QtDesktop::closeWindow(int number) {
     windows_.erase(it);
 }
 
-void QtDesktop::createControl(const ControlSpec& spec) {
-    QWidget* parent = window(spec.window);
+void QtDesktop::createControl(const ControlSpec& layout) {
+    QWidget* parent = window(layout.window);
     if (parent == nullptr) return;
     QWidget* widget = nullptr;
-    const QString text = toDisplayText(spec.text);
-    switch (spec.kind) {
+    const QString text = toDisplayText(layout.text);
+    switch (layout.kind) {
         case ControlKind::StaticText: {
             auto* label = new QLabel(text, parent);
             label->setTextFormat(Qt::PlainText);
             label->setWordWrap(true);
-            label->setAlignment((spec.centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
-            if (spec.sunken) label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+            label->setAlignment((layout.centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
+            if (layout.sunken) label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
             widget = label;
             break;
         }
         case ControlKind::ReadOnlyTextField: {
             auto* field = new QLineEdit(text, parent);
             field->setReadOnly(true);
-            field->setAlignment(spec.centred ? Qt::AlignCenter : Qt::AlignLeft);
+            field->setAlignment(layout.centred ? Qt::AlignCenter : Qt::AlignLeft);
             field->setFocusPolicy(Qt::ClickFocus);
             widget = field;
             break;
@@ -159,11 +159,11 @@ void QtDesktop::createControl(const ControlSpec& spec) {
         case ControlKind::DefaultPushButton:
         case ControlKind::ToggleButton: {
             auto* button = new QPushButton(text, parent);
-            button->setDefault(spec.kind == ControlKind::DefaultPushButton);
-            button->setCheckable(spec.kind == ControlKind::ToggleButton);
+            button->setDefault(layout.kind == ControlKind::DefaultPushButton);
+            button->setCheckable(layout.kind == ControlKind::ToggleButton);
             button->setAutoDefault(false);
-            const int window = spec.window;
-            const int id = spec.id;
+            const int window = layout.window;
+            const int id = layout.id;
             QObject::connect(button, &QPushButton::clicked, button, [this, window, id] {
                 post({WindowEvent::Kind::Control, window, id});
             });
@@ -172,17 +172,17 @@ void QtDesktop::createControl(const ControlSpec& spec) {
         }
         case ControlKind::ProgressBar: {
             auto* bar = new QProgressBar(parent);
-            bar->setRange(0, spec.rangeMaximum);
+            bar->setRange(0, layout.rangeMaximum);
             bar->setValue(0);
             bar->setTextVisible(false);
             widget = bar;
             break;
         }
     }
-    widget->setObjectName(QStringLiteral("control%1").arg(spec.id));
-    widget->setGeometry(spec.x, spec.y, spec.width, spec.height);
+    widget->setObjectName(QStringLiteral("control%1").arg(layout.id));
+    widget->setGeometry(layout.x, layout.y, layout.width, layout.height);
     widget->show();
-    controls_[spec.id] = widget;
+    controls_[layout.id] = widget;
 }
 
 bool QtDesktop::hasControl(int id) const {

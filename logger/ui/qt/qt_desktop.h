@@ -21,9 +21,9 @@ class QtDesktop final : public Desktop {
     QtDesktop();
     ~QtDesktop() override;
 
-    void openWindow(const WindowSpec& spec) override;
+    void openWindow(const WindowSpec& layout) override;
     void closeWindow(int window) override;
-    void createControl(const ControlSpec& spec) override;
+    void createControl(const ControlSpec& layout) override;
     bool hasControl(int id) const override;
     void setText(int id, const std::string& text) override;
     void setTextColour(int id, Colour colour) override;
