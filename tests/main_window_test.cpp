@@ -226,24 +226,6 @@ TEST(MainWindow, StartButtonSetsTheRecordingStates) {
         EXPECT_EQ(scenario.desktop.at(id).enabled, id == stopButton) << id;
 }
 
-TEST(MainWindow, ClockToggleWithoutTheClockProgram) {
-    TemporaryWorkFolder folder;
-    Scenario scenario(ScenarioOptions{.soundAvailable = true});
-    scenario.desktop.answerPrompt("");
-    scenario.desktop.clickAt(0, clockToggle);
-    scenario.desktop.clickAt(2000, clockToggle);
-    scenario.desktop.closeAt(4000);
-    scenario.runStartUp(1);
-    ASSERT_EQ(scenario.desktop.messages.size(), 3u);
-    for (int i : {1, 2}) {
-        EXPECT_EQ(scenario.desktop.messages[i].title, "Kelvinor: Problem");
-        EXPECT_EQ(scenario.desktop.messages[i].text, "Die Datei 'Horalux' ist nicht installiert!");
-    }
-    EXPECT_FALSE(scenario.desktop.at(clockToggle).checked);
-    // Notice, title and close: no click for the toggle.
-    EXPECT_EQ(scenario.sound.cues(), (std::vector<int>{0, 0, 0}));
-}
-
 TEST(MainWindow, AliasesAndThresholdsWalkThroughEverySensor) {
     struct {
         TemporaryWorkFolder folder;

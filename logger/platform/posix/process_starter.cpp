@@ -149,7 +149,7 @@ std::vector<std::string> splitCommandLine(const std::string& commandLine) {
 }
 
 ProcessHandle PosixProgramStarter::start(const std::string& commandLine, const std::string& file,
-                                         const std::string& parameters,
+                                         const std::string& /*parameters: xdg-open takes the document alone*/,
                                          const std::string& workingFolder, unsigned options) {
     const bool hidden = (options & kHidden) != 0;
     const std::string folder = cp1252ToUtf8(workingFolder);
@@ -172,7 +172,6 @@ ProcessHandle PosixProgramStarter::start(const std::string& commandLine, const s
         }
         const std::string opener = findProgram("xdg-open", false);
         std::vector<std::string> shellArguments = {"xdg-open", target};
-        (void)parameters;  // xdg-open takes the document alone
         if (!opener.empty() && !target.empty())
             pid = spawn(opener, shellArguments, shellFolder, hidden);
     }
