@@ -5,13 +5,19 @@
 #include <cstdint>
 #include <cstring>
 
+#include "logger/platform/large_buffer.h"
+
 namespace kelvinor {
 
 std::string quotedPrintable(std::string_view body) {
     static constexpr char kHex[] = "0123456789ABCDEF";
-    // At most three characters per byte plus a soft break every 24 bytes.
-    std::string out(body.size() * 3 + body.size() / 8 + 16, '\0');
-    char* o = out.data();
+    // At most three characters per byte plus a soft break every 24 bytes, in
+    // uncleared memory; the text is then copied out at its real length.
+    const std::size_t room = body.size() * 3 + body.size() / 8 + 16;
+    const LargeBuffer buffer = allocateLargeBuffer(room);
+    std::string fallback(buffer ? 0 : room, '\0');
+    char* const begin = buffer ? buffer.get() : fallback.data();
+    char* o = begin;
     int column = 0;
     const std::size_t n = body.size();
     for (std::size_t i = 0; i < n; ++i) {
@@ -41,8 +47,7 @@ std::string quotedPrintable(std::string_view body) {
             column = 0;
         }
     }
-    out.resize(static_cast<std::size_t>(o - out.data()));
-    return out;
+    return std::string(begin, o);
 }
 
 std::string dotStuffed(std::string_view data) {
@@ -57,7 +62,17 @@ std::string dotStuffed(std::string_view data) {
     return out;
 }
 
+std::size_t base64Length(std::size_t bytes) {
+    return (bytes + 2) / 3 * 4;
+}
+
 std::string base64(std::string_view bytes) {
+    std::string out(base64Length(bytes.size()), '=');
+    base64Into(bytes, out.data());
+    return out;
+}
+
+void base64Into(std::string_view bytes, char* o) {
     static constexpr char kAlphabet[] =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     // Two output characters per 12 bits, looked up at once.
@@ -70,9 +85,7 @@ std::string base64(std::string_view bytes) {
         return pairs;
     }();
     const std::size_t n = bytes.size();
-    std::string out((n + 2) / 3 * 4, '=');
     const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
-    char* o = out.data();
     const std::uint16_t* pairs = kPairs.data();
     std::size_t i = 0;
     static_assert(std::endian::native == std::endian::little, "stores characters in memory order");
@@ -96,9 +109,9 @@ std::string base64(std::string_view bytes) {
         const std::uint32_t v = in[i] << 16 | (i + 1 < n ? in[i + 1] << 8 : 0);
         o[0] = kAlphabet[v >> 18];
         o[1] = kAlphabet[(v >> 12) & 63];
-        if (i + 1 < n) o[2] = kAlphabet[(v >> 6) & 63];
+        o[2] = i + 1 < n ? kAlphabet[(v >> 6) & 63] : '=';
+        o[3] = '=';
     }
-    return out;
 }
 
 }  // namespace kelvinor

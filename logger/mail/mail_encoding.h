@@ -1,5 +1,6 @@
 #pragma once
 // The content encodings of the alarm e-mail.
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -15,5 +16,10 @@ std::string dotStuffed(std::string_view data);
 
 // Standard base64 with "=" padding, in one line.
 std::string base64(std::string_view bytes);
+
+// The same into a buffer of base64Length(bytes.size()) characters, which it
+// fills completely (so a large attachment's text needs no cleared buffer first).
+std::size_t base64Length(std::size_t bytes);
+void base64Into(std::string_view bytes, char* out);
 
 }  // namespace kelvinor

@@ -124,9 +124,12 @@ bool MailMessage::attachFile(const std::string& name, const std::string& path,
     if (!file) return false;
     std::string bytes(static_cast<std::size_t>(size), '\0');
     if (!file.read(bytes.data(), size)) return false;
-    std::string encoded = base64(bytes);
+    Attachment attachment{name, type, allocateLargeBuffer(base64Length(bytes.size())),
+                          base64Length(bytes.size())};
+    if (!attachment.text) return false;
+    base64Into(bytes, attachment.text.get());
     bytes = std::string();  // the file bytes go before the message keeps the text
-    attachments_.insert(attachments_.begin(), {name, type, std::move(encoded)});
+    attachments_.insert(attachments_.begin(), std::move(attachment));
     return true;
 }
 
@@ -169,8 +172,9 @@ std::vector<std::string> MailMessage::messagePieces(const LocalTime& now) {
                              "Content-Disposition: attachment\r\n\r\n");
             // Lines of 72 characters, sent in pieces of about 8,000 bytes.
             std::string piece;
-            for (std::size_t at = 0; at < a.data.size(); at += 72) {
-                piece.append(a.data, at, 72);
+            const std::string_view text(a.text.get(), a.length);
+            for (std::size_t at = 0; at < text.size(); at += 72) {
+                piece.append(text.substr(at, 72));
                 piece += "\r\n";
                 if (piece.size() >= 8000) pieces.push_back(std::move(piece)), piece.clear();
             }

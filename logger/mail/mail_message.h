@@ -2,10 +2,12 @@
 // One outgoing e-mail and its SMTP dialogue over plain TCP.
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "logger/core/date_mask.h"
+#include "logger/platform/large_buffer.h"
 
 namespace kelvinor {
 
@@ -53,7 +55,9 @@ class MailMessage {
         unsigned kind;
     };
     struct Attachment {
-        std::string name, type, data;
+        std::string name, type;
+        LargeBuffer text;  // the base64 text, made when the file is attached
+        std::size_t length = 0;
     };
     bool fail();
 

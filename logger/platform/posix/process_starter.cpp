@@ -148,9 +148,10 @@ std::vector<std::string> splitCommandLine(const std::string& commandLine) {
     return arguments;
 }
 
-ProcessHandle PosixProgramStarter::start(const std::string& commandLine, const std::string& file,
-                                         const std::string& /*parameters: xdg-open takes the document alone*/,
-                                         const std::string& workingFolder, unsigned options) {
+ProcessHandle PosixProgramStarter::start(
+    const std::string& commandLine, const std::string& file,
+    const std::string& /*parameters: xdg-open takes the document alone*/,
+    const std::string& workingFolder, unsigned options) {
     const bool hidden = (options & kHidden) != 0;
     const std::string folder = cp1252ToUtf8(workingFolder);
     pid_t pid = 0;
