@@ -19,6 +19,7 @@
 #include "logger/bus/measurement.h"
 #include "logger/bus/port_scan.h"
 #include "logger/core/cp1252.h"
+#include "logger/core/startup.h"
 #include "logger/ui/control_ids.h"
 #include "logger/ui/main_window.h"
 #include "logger/ui/qt/qt_text.h"
@@ -57,11 +58,7 @@ struct QtScenario {
         state.colourBlue = kBlue;
         state.colourRed = kRed;
         state.sensorPort = 1;
-        state.lastRecordDate = state.nextRecordDate = "--.--.--";
-        state.lastRecordTime = state.nextRecordTime = "--:--:--";
-        state.lastRecordWeekday = state.nextRecordWeekday = "-------";
-        state.intervalSecondsText = state.intervalMinutesText = "-";
-        state.intervalHoursText = state.intervalDaysText = "-";
+        clearScheduleTexts(state);
         state.demoTemperature = {0, 5.0, 30.0, -2.0};
         state.sensors.sensorLine.assign(108, "");
         buildSensorTable(state);

@@ -22,6 +22,14 @@ std::string defaultLogFilePrefix() {
     return prefix + "KELVINOR";
 }
 
+void clearScheduleTexts(ProgramState& state) {
+    state.lastRecordDate = state.nextRecordDate = "--.--.--";
+    state.lastRecordTime = state.nextRecordTime = "--:--:--";
+    state.lastRecordWeekday = state.nextRecordWeekday = "-------";
+    state.intervalSecondsText = state.intervalMinutesText = "-";
+    state.intervalHoursText = state.intervalDaysText = "-";
+}
+
 void startUp(ProgramState& state, Host& host, int demoMode) {
     // 1. A cleared state.
     state = ProgramState{};
@@ -54,11 +62,7 @@ void startUp(ProgramState& state, Host& host, int demoMode) {
     state.sensorPort = 0;
     state.sensorCount = 0;
     state.soundReady = 0;
-    state.lastRecordDate = state.nextRecordDate = "--.--.--";
-    state.lastRecordTime = state.nextRecordTime = "--:--:--";
-    state.lastRecordWeekday = state.nextRecordWeekday = "-------";
-    state.intervalSecondsText = state.intervalMinutesText = "-";
-    state.intervalHoursText = state.intervalDaysText = "-";
+    clearScheduleTexts(state);
 
     // 7. and 8. The clock program's size; e-mail only with its settings file and sockets.
     state.clockProgramSize = fileSize(kClockProgramFile);

@@ -18,6 +18,9 @@ inline constexpr int kEditionDemoMode = 1;
 // Releases everything and ends the process with exit code 0.
 [[noreturn]] void endProgram(ProgramState& state, Host& host);
 
+// The schedule texts before the first recording: "--.--.--", "--:--:--", "-------" and "-".
+void clearScheduleTexts(ProgramState& state);
+
 // The prefix of the default log file name: $HOME/KELVINOR, or KELVINOR in
 // the current folder when HOME is not set.
 std::string defaultLogFilePrefix();

@@ -21,14 +21,4 @@ class SoundOutput {
     virtual void close() = 0;
 };
 
-// Start-up's stand-in until an audio output is built: there is no output, so
-// every cue is silent and costs no time.
-class NoSoundOutput final : public SoundOutput {
-  public:
-    bool open() override { return false; }
-    bool loadCue(int, const WaveFormat&, std::span<const std::uint8_t>) override { return false; }
-    void play(int) override {}
-    void close() override {}
-};
-
 }  // namespace kelvinor
