@@ -1,8 +1,11 @@
 // Whole recordings with the scripted desktop and the fake clock: from the
 // start button to the program's end, compared byte for byte.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +16,7 @@
 #include "logger/core/cp1252.h"
 #include "logger/core/date_mask.h"
 #include "logger/core/files.h"
+#include "logger/platform/durable_files.h"
 #include "logger/ui/control_ids.h"
 #include "tests/support/bus_fixtures.h"
 #include "tests/support/expected_texts.h"
@@ -346,17 +350,32 @@ TEST(Recording, UnwritableLogFilesNeverStopTheRecording) {
 }
 
 TEST(Recording, AnExistingLogFileIsContinuedAfterItsEnd) {
-    DemoRecording r;
-    const std::string earlier = "EARLIER RECORDING\r\n" + std::string(5000, 'x') + "\r\n";
-    writeFile(r.logPath, earlier);
-    r.start();
-    r.desktop.clickAt(kScanMs + 500, stopButton);
-    r.desktop.answerMessage(kAnswerNo);
-    r.scenario.runStartUp(1);
-    const std::string log = readFile(r.logPath);
-    EXPECT_TRUE(log.starts_with(earlier));
-    EXPECT_EQ(log.substr(earlier.size(), 47), "# # #  TEMPERATURERFASSUNG PER KELVINOR  # # #\r");
-    EXPECT_EQ(readFile("LastLogFile.dat"), log);
+    struct Case {
+        std::string earlier;
+        std::string between;  // what the program puts before its header
+    };
+    const std::string older = "EARLIER RECORDING\r\n" + std::string(5000, 'x');
+    const Case cases[] = {
+        {older + "\r\n", ""},
+        {older + "\n", ""},
+        {older + "\r", ""},
+        {older, "\r\n"},  // the last line has no line end: the header starts a line of its own
+        {"", ""},
+    };
+    for (const Case& c : cases) {
+        DemoRecording r;
+        writeFile(r.logPath, c.earlier);
+        r.start();
+        r.desktop.clickAt(kScanMs + 500, stopButton);
+        r.desktop.answerMessage(kAnswerNo);
+        r.scenario.runStartUp(1);
+        const std::string log = readFile(r.logPath);
+        EXPECT_TRUE(log.starts_with(c.earlier + c.between)) << c.earlier.size();
+        EXPECT_EQ(log.substr(c.earlier.size() + c.between.size(), 47),
+                  "# # #  TEMPERATURERFASSUNG PER KELVINOR  # # #\r")
+            << c.earlier.size();
+        EXPECT_EQ(readFile("LastLogFile.dat"), log);
+    }
 }
 
 TEST(Recording, TheCopyFollowsChangesBehindTheProgramsBack) {
@@ -383,6 +402,82 @@ TEST(Recording, TheCopyFollowsChangesBehindTheProgramsBack) {
     EXPECT_NE(readFile(r.logPath).find("NOTE\r\n06.12.2026\t23:59:04"), std::string::npos);
     EXPECT_EQ(readFile("LastLogFile.dat"), readFile(r.logPath));
     EXPECT_EQ(r.rowsInLog(), 6);
+}
+
+// These run on a small tmpfs of their own (see tests/CMakeLists.txt), whose
+// folder KELVINOR_SMALL_DISK names.
+std::string smallDisk() {
+    const char* folder = std::getenv("KELVINOR_SMALL_DISK");
+    return folder != nullptr ? folder : "";
+}
+
+// Fills the disk of `folder` to its last page with one file.
+void fillDisk(const std::string& folder) {
+    const int fd = open((folder + "/filler").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    ASSERT_GE(fd, 0);
+    const std::string page(4096, 'F');
+    while (write(fd, page.data(), page.size()) > 0) {
+    }
+    while (write(fd, "F", 1) > 0) {
+    }
+    close(fd);
+}
+
+TEST(FullDisk, AFailedAppendLeavesTheFileAsItWas) {
+    ASSERT_FALSE(smallDisk().empty()) << "run through its CTest entry";
+    const std::string log = smallDisk() + "/append.log";
+    const std::string copy = smallDisk() + "/append.copy";
+    writeFile(log, "first line\r\n");
+    writeFile(copy, "first line\r\n");
+    fillDisk(smallDisk());
+    EXPECT_FALSE(appendDurably(log, std::string(10'000, 'x') + "\r\n"));
+    EXPECT_EQ(readFile(log), "first line\r\n");
+    writeFile(smallDisk() + "/source", "");
+    fs::remove(smallDisk() + "/filler");
+    std::ofstream(smallDisk() + "/source", std::ios::binary) << std::string(20'000, 's');
+    fillDisk(smallDisk());
+    EXPECT_FALSE(appendTail(smallDisk() + "/source", 0, copy));
+    EXPECT_EQ(readFile(copy), "first line\r\n");
+    fs::remove(smallDisk() + "/filler");
+    EXPECT_TRUE(appendDurably(log, "second line\r\n"));
+    EXPECT_EQ(readFile(log), "first line\r\nsecond line\r\n");
+    for (const char* name : {"/append.log", "/append.copy", "/source"})
+        fs::remove(smallDisk() + name);
+}
+
+TEST(FullDisk, ARecordingNeverGluesRowsTogether) {
+    ASSERT_FALSE(smallDisk().empty()) << "run through its CTest entry";
+    setenv("TMPDIR", smallDisk().c_str(), 1);
+    DemoRecording r;
+    r.start("S2");
+    // Full from the third row to the 160th: each file's last page fills up on
+    // the way, so some row is cut short by the full disk.
+    r.desktop.doAt(kScanMs + 4001, [&] { fillDisk(smallDisk()); });
+    r.desktop.doAt(kScanMs + 320'001, [&] { fs::remove(smallDisk() + "/filler"); });
+    r.desktop.clickAt(kScanMs + 326'500, stopButton);
+    r.desktop.answerMessage(kAnswerNo);
+    EXPECT_EQ(r.scenario.runStartUp(1), 0);
+
+    const std::string log = readFile(r.logPath);
+    ASSERT_TRUE(log.ends_with("*** Ende der Datenaufzeichnung ***\r\n"));
+    int rows = 0;
+    for (std::size_t start = 0, end; (end = log.find('\n', start)) != std::string::npos;
+         start = end + 1) {
+        const std::string line = log.substr(start, end - start);
+        ASSERT_TRUE(line.ends_with('\r')) << "line " << rows << ": " << line;
+        if (line.starts_with("06.12.2026\t") || line.starts_with("07.12.2026\t")) {
+            ++rows;
+            // Date, time, three readings and the (empty) alarm field: one row each.
+            EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), 5) << line;
+        }
+    }
+    const int shown = static_cast<int>(std::count_if(
+        r.desktop.at(logbook).logbook.begin(), r.desktop.at(logbook).logbook.end(),
+        [](const std::string& line) { return line.starts_with("0") && line[2] == '.'; }));
+    EXPECT_EQ(shown, 164);  // the logbook has every row
+    EXPECT_GT(rows, 4);     // rows before and after the full disk
+    EXPECT_LT(rows, 100);   // the disk was full for long
+    EXPECT_EQ(readFile("LastLogFile.dat"), log);
 }
 
 }  // namespace

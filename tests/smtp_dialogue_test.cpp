@@ -1,11 +1,13 @@
 // The SMTP dialogue against scripted servers on 127.0.0.1, hostile ones included.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <thread>
 
 #include "logger/mail/mail_message.h"
+#include "tests/support/fake_clock.h"
 #include "tests/support/scenario.h"
 #include "tests/support/smtp_server.h"
 
@@ -14,7 +16,10 @@ namespace {
 
 using namespace testing;
 using Commands = std::vector<std::string>;
-const LocalTime kNow{2026, 12, 8, 5, 3, 7, 2, 3600};
+// Tue, 8 Dec 2026 05:03:07 +0100
+FakeClock sendingClock() {
+    return FakeClock(2026, 12, 8, 5, 3, 7);
+}
 
 struct Sent {
     bool ok;
@@ -24,14 +29,20 @@ struct Sent {
     double seconds;
 };
 
-Sent sendThrough(const Answer& answer, MailMessage& message) {
+// Short time-outs, so that no test waits the real ten seconds.
+MailTimeouts quick(int replyMs = 400, int dialogueMs = 20'000) {
+    return {2'000, replyMs, 400, dialogueMs};
+}
+
+Sent sendThrough(const Answer& answer, MailMessage& message, Clock* withClock = nullptr) {
     std::vector<std::string> data;
     ScriptedSmtpServer server([&](SmtpConversation& c) {
         converse(c, answer);
         data = c.data;
     });
+    FakeClock clock = sendingClock();
     const auto start = std::chrono::steady_clock::now();
-    const bool ok = message.sendMail("127.0.0.1", server.port(), kNow);
+    const bool ok = message.sendMail("127.0.0.1", server.port(), withClock ? *withClock : clock);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     auto seen = server.finish();
@@ -158,18 +169,133 @@ TEST(SmtpDialogue, SplitGreetingAndLongMultiLineReplies) {
     EXPECT_EQ(s.status, kMailFinished);
 }
 
-TEST(SmtpDialogue, AServerThatNeverAnswersFailsAfterTenSeconds) {
+// Keeps the server silent until the client gives up and closes.
+std::string silentUntilClosed(SmtpConversation& c) {
+    c.readCommand();
+    return "<close>";
+}
+
+TEST(SmtpDialogue, AServerThatNeverAnswersFailsAtTheReplyDeadline) {
     auto owned = letter();
     MailMessage& m = *owned;
+    m.setTimeouts(quick(400));
     const Sent s = sendThrough(
-        [](SmtpConversation&, const std::string& command) -> std::string {
-            if (command == "<greeting>") std::this_thread::sleep_for(std::chrono::seconds(12));
-            return "<close>";
+        [](SmtpConversation& c, const std::string&) -> std::string { return silentUntilClosed(c); },
+        m);
+    EXPECT_FALSE(s.ok);
+    EXPECT_EQ(s.status, kMailFailed);
+    EXPECT_GE(s.seconds, 0.35);
+    EXPECT_LT(s.seconds, 3.0);
+}
+
+// Sends `line` every 50 ms until the client has gone (at most 20 s).
+void trickle(SmtpConversation& c, const std::string& line) {
+    for (int i = 0; i < 400 && c.send(line); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+}
+
+TEST(SmtpDialogue, RepliesThatNeverEndAreCutOffAtTheirDeadline) {
+    struct Case {
+        std::string at;    // the command whose reply never ends
+        std::string line;  // sent again and again
+    };
+    const Case cases[] = {
+        {"<greeting>", "2"},  // a greeting without a line end
+        {"<greeting>", "220-still greeting\r\n"},
+        {"EHLO dummy", "250-x\r\n"},
+        {"<data>", "250-queued\r\n"},
+    };
+    for (const Case& k : cases) {
+        auto owned = letter();
+        MailMessage& m = *owned;
+        m.setTimeouts(quick(600));
+        const Sent s = sendThrough(
+            [&](SmtpConversation& c, const std::string& command) -> std::string {
+                if (command == k.at) {
+                    trickle(c, k.line);
+                    return "<close>";
+                }
+                return politeAnswer(c, command);
+            },
+            m);
+        EXPECT_FALSE(s.ok) << k.at << " " << k.line;
+        EXPECT_EQ(s.status, kMailFailed) << k.at;
+        EXPECT_GE(s.seconds, 0.55) << k.at;
+        EXPECT_LT(s.seconds, 3.0) << k.at;
+    }
+}
+
+TEST(SmtpDialogue, TheWholeDialogueHasADeadline) {
+    // Every reply comes in its own time, but the dialogue as a whole takes too long.
+    auto owned = letter();
+    MailMessage& m = *owned;
+    m.setTimeouts(quick(1'000, 1'200));
+    const Sent s = sendThrough(
+        [](SmtpConversation& c, const std::string& command) -> std::string {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            return politeAnswer(c, command);
         },
         m);
     EXPECT_FALSE(s.ok);
-    EXPECT_GE(s.seconds, 9.5);
-    EXPECT_LT(s.seconds, 11.5);
+    EXPECT_GE(s.seconds, 1.15);
+    EXPECT_LT(s.seconds, 2.5);
+    // Greeting, EHLO and MAIL fit in 1.2 s; the dialogue ends during the recipients.
+    EXPECT_LT(s.seen.at(0).size(), 5u);
+}
+
+TEST(SmtpDialogue, TheDateIsTheTimeTheMessageDataIsMade) {
+    // The clock moves on 40 s while the server thinks about its answer to DATA.
+    struct ServerTimedClock final : Clock {
+        FakeClock base = sendingClock();
+        std::atomic<std::int64_t> later{0};
+        std::int64_t calendarSeconds() override { return base.calendarSeconds() + later; }
+        LocalTime toLocal(std::int64_t seconds) override { return base.toLocal(seconds); }
+        std::int64_t monotonicMs() override { return base.monotonicMs(); }
+        void sleepMs(std::int64_t) override {}
+    } clock;
+    auto owned = letter();
+    MailMessage& m = *owned;
+    const Sent s = sendThrough(
+        [&](SmtpConversation& c, const std::string& command) -> std::string {
+            if (command == "DATA") clock.later = 40;
+            return politeAnswer(c, command);
+        },
+        m, &clock);
+    ASSERT_TRUE(s.ok);
+    ASSERT_EQ(s.data.size(), 1u);
+    EXPECT_NE(s.data[0].find("\r\nDate: Tue, 8 Dec 2026 05:03:47 +0100\r\n"), std::string::npos)
+        << s.data[0];
+}
+
+TEST(SmtpDialogue, TheFirstTwoMessagesOfARunAreExactToTheByte) {
+    // The boundaries' numbers are the C library's first eight, drawn in order.
+    TemporaryWorkFolder folder;
+    writeFile("log.txt", "Zeile 1\r\n");
+    const std::string expected[] = {"Message-Boundary4118467633426500",
+                                    "Message-Boundary19169157241147829358"};
+    for (const std::string& boundary : expected) {
+        auto owned = letter();
+        MailMessage& m = *owned;
+        ASSERT_TRUE(m.attachFile("TempLogbuch-Kelvinor.txt", "log.txt", "text/plain"));
+        const Sent s = sendThrough(politeAnswer, m);
+        ASSERT_TRUE(s.ok);
+        ASSERT_EQ(s.data.size(), 1u);
+        EXPECT_EQ(s.data[0],
+                  "From: kelvinor@example.org\r\nSubject: Alarm\r\n"
+                  "To: a@example.org, b@example.org\r\n"
+                  "Date: Tue, 8 Dec 2026 05:03:07 +0100\r\n"
+                  "MIME-Version: 1.0\r\nContent-Type: multipart/mixed;\r\n boundary=\"" +
+                      boundary + "\"\r\n\r\n\r\n--" + boundary +
+                      "\r\nContent-Type: text/plain; charset=ISO-8859-1; format=flowed\r\n"
+                      "Content-Transfer-Encoding: quoted-printable\r\n\r\n\r\n"
+                      "Hallo\r\n"
+                      "\r\n\r\n--" +
+                      boundary +
+                      "\r\nContent-Type: text/plain;\r\n name=\"TempLogbuch-Kelvinor.txt\"\r\n"
+                      "Content-Transfer-Encoding: base64\r\nContent-Disposition: attachment\r\n"
+                      "\r\nWmVpbGUgMQ0K\r\n--" +
+                      boundary + "--\r\n.\r\n");
+    }
 }
 
 TEST(SmtpDialogue, ServersThatCloseOrResetNeverKillTheProgram) {
@@ -207,12 +333,13 @@ TEST(SmtpDialogue, AServerThatStopsReadingFailsTheSend) {
     writeFile("big.txt", std::string(40'000'000, 'L'));
     auto owned = letter();
     MailMessage& m = *owned;
+    m.setTimeouts(quick());
     ASSERT_TRUE(m.attachFile("big.txt", "big.txt", "text/plain"));
     const Sent s = sendThrough(
         [](SmtpConversation& c, const std::string& command) -> std::string {
             if (command == "DATA") {
                 c.send("354 go\r\n");
-                std::this_thread::sleep_for(std::chrono::seconds(13));  // reads nothing more
+                std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // reads nothing more
                 return "<close>";
             }
             return politeAnswer(c, command);
@@ -220,8 +347,8 @@ TEST(SmtpDialogue, AServerThatStopsReadingFailsTheSend) {
         m);
     EXPECT_FALSE(s.ok);
     EXPECT_EQ(s.status, kMailFailed);
-    EXPECT_GE(s.seconds, 9.5);  // the send's time-out, not forever
-    EXPECT_LT(s.seconds, 14.0);
+    EXPECT_GE(s.seconds, 0.35);  // the send's time-out, not forever
+    EXPECT_LT(s.seconds, 2.5);
 }
 
 TEST(SmtpDialogue, OverlongCommandsAndHeadersAreRefused) {
@@ -231,17 +358,19 @@ TEST(SmtpDialogue, OverlongCommandsAndHeadersAreRefused) {
     EXPECT_FALSE(s.ok);
     EXPECT_EQ(s.seen.at(0), Commands{"EHLO dummy"});
     MailMessage longSubject("k@example.org", std::string(9000, 'S'), CharacterSet::Latin1);
-    EXPECT_FALSE(longSubject.sendMail("127.0.0.1", 1, kNow));
+    FakeClock clock = sendingClock();
+    EXPECT_FALSE(longSubject.sendMail("127.0.0.1", 1, clock));
     EXPECT_EQ(longSubject.mailProgress(), kMailFailed);
 }
 
 TEST(SmtpDialogue, NoServerOrNoSuchHost) {
     auto owned = letter();
     MailMessage& m = *owned;
-    EXPECT_FALSE(m.sendMail("127.0.0.1", 1, kNow));  // nobody listens
+    FakeClock clock = sendingClock();
+    EXPECT_FALSE(m.sendMail("127.0.0.1", 1, clock));  // nobody listens
     EXPECT_EQ(m.mailProgress(), kMailFailed);
-    EXPECT_FALSE(letter()->sendMail("no-such-host.invalid", 25, kNow));
-    EXPECT_FALSE(letter()->sendMail("", 25, kNow));
+    EXPECT_FALSE(letter()->sendMail("no-such-host.invalid", 25, clock));
+    EXPECT_FALSE(letter()->sendMail("", 25, clock));
 }
 
 }  // namespace

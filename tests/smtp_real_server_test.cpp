@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "logger/mail/mail_message.h"
+#include "tests/support/fake_clock.h"
 #include "tests/support/scenario.h"
 #include "tests/support/smtp_sink.h"
 
@@ -43,7 +44,8 @@ TEST(RealSmtpServer, ReceivesBodyAndAttachmentsIntact) {
     ASSERT_TRUE(m.attachFile("TempLogbuch-Kelvinor.txt", "big.bin", "text/plain"));
     m.addRecipient("eins@example.org", kRecipientTo);
     m.addRecipient("zwei@example.org", kRecipientTo);
-    ASSERT_TRUE(m.sendMail("127.0.0.1", server.port(), {2026, 12, 8, 5, 3, 7, 2, 3600}));
+    FakeClock clock(2026, 12, 8, 5, 3, 7);
+    ASSERT_TRUE(m.sendMail("127.0.0.1", server.port(), clock));
     EXPECT_EQ(m.mailProgress(), kMailFinished);
 
     // Attachments newest first: the big one, then the small one.

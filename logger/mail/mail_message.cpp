@@ -1,5 +1,7 @@
 #include "logger/mail/mail_message.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 
@@ -11,34 +13,60 @@
 namespace kelvinor {
 namespace {
 
-constexpr int kReplyTimeoutMs = 10'000;
-constexpr int kConnectTimeoutMs = 20'000;
+using SteadyClock = std::chrono::steady_clock;
+
 constexpr int kPollMs = 100;
 constexpr std::size_t kReplyLimit = 2047;
 constexpr std::size_t kCommandLimit = 1024;
 constexpr std::size_t kMessageBuffer = 8192;
 constexpr std::int64_t kAttachmentLimit = 99'999'999;
+// Attachments are read and encoded in pieces of this many bytes (a multiple
+// of three, so the pieces' base64 texts join without padding between them).
+constexpr std::size_t kReadPiece = 3 * 64 * 1024;
 
 unsigned randomSeed = 1;
 
+// Milliseconds left until `deadline`, 0 once it has passed.
+int msUntil(SteadyClock::time_point deadline) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now());
+    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
+
+// One dialogue: the connection and the deadline of the whole exchange.
+struct Dialogue {
+    TcpClient connection;
+    const MailTimeouts& timeouts;
+    SteadyClock::time_point end;
+
+    SteadyClock::time_point deadlineIn(int ms) const {
+        return std::min(SteadyClock::now() + std::chrono::milliseconds(ms), end);
+    }
+    bool send(std::string_view data) {
+        return connection.sendAll(data, msUntil(deadlineIn(timeouts.sendMs)));
+    }
+};
+
 // Reads one reply: until its last line is complete (a line whose fourth
-// character is not "-") or the deadline passes. At most 2,047 bytes are kept;
-// the rest of the reply is read and dropped, so it cannot be taken for the
-// answer to the next command.
-bool awaitReply(TcpClient& connection, const char* code) {
+// character is not "-") or its deadline passes, whatever the server keeps
+// sending meanwhile. At most 2,047 bytes are kept; the rest of the reply is
+// read and dropped, so it cannot be taken for the answer to the next command.
+bool awaitReply(Dialogue& dialogue, const char* code) {
+    const SteadyClock::time_point deadline = dialogue.deadlineIn(dialogue.timeouts.replyMs);
     std::string kept;
     std::string line;
     bool complete = false;
     bool any = false;
-    int waited = 0;
+    bool closed = false;
     char buffer[4096];
-    while (!complete && waited < kReplyTimeoutMs) {
-        const long count = connection.readSome(buffer, sizeof buffer, kPollMs);
-        if (count < 0) break;  // closed: judge what came
-        if (count == 0) {
-            waited += kPollMs;
-            continue;
+    for (int left = msUntil(deadline); !complete && left > 0; left = msUntil(deadline)) {
+        const long count =
+            dialogue.connection.readSome(buffer, sizeof buffer, std::min(left, kPollMs));
+        if (count < 0) {
+            closed = true;  // judge what came
+            break;
         }
+        if (count == 0) continue;
         any = true;
         for (long i = 0; i < count && !complete; ++i) {
             if (kept.size() < kReplyLimit) kept += buffer[i];
@@ -50,7 +78,9 @@ bool awaitReply(TcpClient& connection, const char* code) {
             }
         }
     }
-    if (!any) return false;
+    // A reply still unfinished at its deadline has failed, even if a line
+    // with the code came: the rest of it would be read as the next reply.
+    if (!any || (!complete && !closed)) return false;
     std::size_t start = 0;
     while (start < kept.size()) {
         const std::size_t end = kept.find('\n', start);
@@ -64,11 +94,10 @@ bool awaitReply(TcpClient& connection, const char* code) {
     return false;
 }
 
-bool command(TcpClient& connection, const std::string& text, const char* code) {
+bool command(Dialogue& dialogue, const std::string& text, const char* code) {
     const std::string line = text + "\r\n";
     if (line.size() > kCommandLimit) return false;
-    return connection.sendAll(line, kReplyTimeoutMs) &&
-           (code == nullptr || awaitReply(connection, code));
+    return dialogue.send(line) && (code == nullptr || awaitReply(dialogue, code));
 }
 
 std::string joined(const std::vector<std::string>& addresses) {
@@ -122,13 +151,20 @@ bool MailMessage::attachFile(const std::string& name, const std::string& path,
     if (size < 1 || size > kAttachmentLimit) return false;
     std::ifstream file(toPath(path), std::ios::binary);
     if (!file) return false;
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    if (!file.read(bytes.data(), size)) return false;
-    Attachment attachment{name, type, allocateLargeBuffer(base64Length(bytes.size())),
-                          base64Length(bytes.size())};
+    const auto bytes = static_cast<std::size_t>(size);
+    Attachment attachment{name, type, allocateLargeBuffer(base64Length(bytes)),
+                          base64Length(bytes)};
     if (!attachment.text) return false;
-    base64Into(bytes, attachment.text.get());
-    bytes = std::string();  // the file bytes go before the message keeps the text
+    // Only the text is held whole: the file is read and encoded a piece at a time.
+    std::string piece(std::min(bytes, kReadPiece), '\0');
+    char* out = attachment.text.get();
+    for (std::size_t done = 0; done < bytes;) {
+        const std::size_t count = std::min(bytes - done, kReadPiece);
+        if (!file.read(piece.data(), static_cast<std::streamsize>(count))) return false;
+        base64Into(std::string_view(piece.data(), count), out);
+        out += base64Length(count);
+        done += count;
+    }
     attachments_.insert(attachments_.begin(), std::move(attachment));
     return true;
 }
@@ -138,51 +174,66 @@ void MailMessage::addRecipient(const std::string& address, unsigned kind) {
     recipients_.insert(recipients_.begin(), {address, kind});
 }
 
-std::vector<std::string> MailMessage::messagePieces(const LocalTime& now) {
-    std::vector<std::string> pieces;
-    pieces.push_back("From: " + sender_ + "\r\nSubject: " + subject_ + "\r\n");
+bool MailMessage::writeMessage(const LocalTime& now, const PieceSink& send) {
+    std::string head = "From: " + sender_ + "\r\nSubject: " + subject_ + "\r\n";
+    if (!send(head)) return false;
     for (unsigned kind : {kRecipientTo, kRecipientCc}) {
         std::vector<std::string> listed;  // in the order they were added
         for (auto it = recipients_.rbegin(); it != recipients_.rend(); ++it)
             if (it->kind & kind) listed.push_back(it->address);
-        if (!listed.empty())
-            pieces.push_back((kind == kRecipientTo ? "To: " : "Cc: ") + joined(listed) + "\r\n");
+        if (!listed.empty() &&
+            !send((kind == kRecipientTo ? "To: " : "Cc: ") + joined(listed) + "\r\n"))
+            return false;
     }
-    pieces.push_back("Date: " + mailDate(now) + "\r\n");
+    if (!send("Date: " + mailDate(now) + "\r\n")) return false;
     const std::string body = dotStuffed(quotedPrintable(body_));
     if (attachments_.empty()) {
-        pieces.push_back(
-            "MIME-Version: 1.0\r\nContent-Type: text/plain; charset=ISO-8859-1; "
-            "format=flowed\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n");
-        pieces.push_back(body);
-    } else {
-        const std::string boundary = "Message-Boundary" + std::to_string(nextBoundaryNumber()) +
-                                     std::to_string(nextBoundaryNumber()) +
-                                     std::to_string(nextBoundaryNumber()) +
-                                     std::to_string(nextBoundaryNumber());
-        pieces.push_back("MIME-Version: 1.0\r\nContent-Type: multipart/mixed;\r\n boundary=\"" +
-                         boundary + "\"\r\n\r\n\r\n--" + boundary +
-                         "\r\nContent-Type: text/plain; charset=ISO-8859-1; format=flowed\r\n"
-                         "Content-Transfer-Encoding: quoted-printable\r\n\r\n\r\n");
-        pieces.push_back(body);
-        for (const Attachment& a : attachments_) {
-            pieces.push_back("\r\n\r\n--" + boundary + "\r\nContent-Type: " + a.type +
-                             ";\r\n name=\"" + a.name +
-                             "\"\r\nContent-Transfer-Encoding: base64\r\n"
-                             "Content-Disposition: attachment\r\n\r\n");
-            // Lines of 72 characters, sent in pieces of about 8,000 bytes.
-            std::string piece;
-            const std::string_view text(a.text.get(), a.length);
-            for (std::size_t at = 0; at < text.size(); at += 72) {
-                piece.append(text.substr(at, 72));
-                piece += "\r\n";
-                if (piece.size() >= 8000) pieces.push_back(std::move(piece)), piece.clear();
-            }
-            if (!piece.empty()) pieces.push_back(std::move(piece));
-        }
-        pieces.push_back("--" + boundary + "--");
+        return send(
+                   "MIME-Version: 1.0\r\nContent-Type: text/plain; charset=ISO-8859-1; "
+                   "format=flowed\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n") &&
+               send(body) && send("\r\n.\r\n");
     }
-    pieces.push_back("\r\n.\r\n");
+    // The four numbers are drawn one after the other, in this order.
+    std::string boundary = "Message-Boundary";
+    for (int i = 0; i < 4; ++i) boundary += std::to_string(nextBoundaryNumber());
+    if (!send("MIME-Version: 1.0\r\nContent-Type: multipart/mixed;\r\n boundary=\"" + boundary +
+              "\"\r\n\r\n\r\n--" + boundary +
+              "\r\nContent-Type: text/plain; charset=ISO-8859-1; format=flowed\r\n"
+              "Content-Transfer-Encoding: quoted-printable\r\n\r\n\r\n") ||
+        !send(body))
+        return false;
+    // The base64 lines of 72 characters go out in pieces of 109 lines (8,066
+    // bytes), made one after the other in the same 8 KB buffer.
+    constexpr std::size_t kLine = 72, kLinesPerPiece = 109;
+    std::string piece;
+    piece.reserve(kLinesPerPiece * (kLine + 2));
+    for (const Attachment& a : attachments_) {
+        if (!send("\r\n\r\n--" + boundary + "\r\nContent-Type: " + a.type + ";\r\n name=\"" +
+                  a.name +
+                  "\"\r\nContent-Transfer-Encoding: base64\r\n"
+                  "Content-Disposition: attachment\r\n\r\n"))
+            return false;
+        const std::string_view text(a.text.get(), a.length);
+        for (std::size_t at = 0; at < text.size(); at += kLine) {
+            piece.append(text.substr(at, kLine));
+            piece += "\r\n";
+            if (piece.size() >= 8000) {
+                if (!send(piece)) return false;
+                piece.clear();
+            }
+        }
+        if (!piece.empty() && !send(piece)) return false;
+        piece.clear();
+    }
+    return send("--" + boundary + "--") && send("\r\n.\r\n");
+}
+
+std::vector<std::string> MailMessage::messagePieces(const LocalTime& now) {
+    std::vector<std::string> pieces;
+    writeMessage(now, [&](std::string_view piece) {
+        pieces.emplace_back(piece);
+        return true;
+    });
     return pieces;
 }
 
@@ -191,26 +242,31 @@ bool MailMessage::fail() {
     return false;
 }
 
-bool MailMessage::sendMail(const std::string& server, int port, const LocalTime& now) {
+bool MailMessage::sendMail(const std::string& server, int port, Clock& clock) {
     // The headers are assembled in an 8 KB buffer: a longer sender and subject are refused.
     if (sender_.size() + subject_.size() + 32 > kMessageBuffer) return fail();
-    TcpClient connection;
-    if (!connection.connect(server, port, kConnectTimeoutMs)) return fail();
-    if (!awaitReply(connection, "220")) return fail();
+    Dialogue dialogue{
+        {}, timeouts_, SteadyClock::now() + std::chrono::milliseconds(timeouts_.dialogueMs)};
+    if (!dialogue.connection.connect(server, port,
+                                     msUntil(dialogue.deadlineIn(timeouts_.connectMs))))
+        return fail();
+    if (!awaitReply(dialogue, "220")) return fail();
     status_ = kMailConnected;
-    if (!command(connection, "EHLO dummy", "250")) return fail();
-    if (!command(connection, "MAIL FROM:<" + sender_ + ">", "250")) return fail();
+    if (!command(dialogue, "EHLO dummy", "250")) return fail();
+    if (!command(dialogue, "MAIL FROM:<" + sender_ + ">", "250")) return fail();
     for (const Recipient& r : recipients_)
-        if (!command(connection, "RCPT TO:<" + r.address + ">", "250")) return fail();
-    if (!command(connection, "DATA", "354")) return fail();
+        if (!command(dialogue, "RCPT TO:<" + r.address + ">", "250")) return fail();
+    if (!command(dialogue, "DATA", "354")) return fail();
     status_ = 0;
-    for (const std::string& piece : messagePieces(now)) {
-        if (!connection.sendAll(piece, kReplyTimeoutMs)) return fail();
+    // The Date header carries the time at which the message data is made.
+    const bool sent = writeMessage(clock.localNow(), [&](std::string_view piece) {
+        if (!dialogue.send(piece)) return false;
         status_ += static_cast<MailStatus>(piece.size());
-    }
-    if (!awaitReply(connection, "250")) return fail();
-    connection.sendAll("QUIT\r\n", kReplyTimeoutMs);
-    connection.close();
+        return true;
+    });
+    if (!sent || !awaitReply(dialogue, "250")) return fail();
+    dialogue.send("QUIT\r\n");
+    dialogue.connection.close();
     status_ = kMailFinished;
     return true;
 }

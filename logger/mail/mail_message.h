@@ -2,10 +2,13 @@
 // One outgoing e-mail and its SMTP dialogue over plain TCP.
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "logger/core/clock.h"
 #include "logger/core/date_mask.h"
 #include "logger/platform/large_buffer.h"
 
@@ -24,6 +27,14 @@ inline constexpr unsigned kRecipientCc = 2;
 
 enum class CharacterSet { Latin1 };
 
+// Every wait of the dialogue is bounded, whatever the server sends or keeps back.
+struct MailTimeouts {
+    int connectMs = 20'000;    // name resolution and connection together
+    int replyMs = 10'000;      // one reply, from the start of its wait to its last line
+    int sendMs = 10'000;       // one send, while the server takes nothing
+    int dialogueMs = 300'000;  // the whole dialogue, message data included
+};
+
 // Starts the socket layer; on POSIX systems there is nothing to start.
 bool startNetwork();
 void stopNetwork();
@@ -38,15 +49,23 @@ class MailMessage {
     MailMessage(std::string sender, std::string subject, CharacterSet characterSet);
 
     bool setBody(std::string body);
-    // Reads and base64-encodes the whole file now; fails for an empty path, a
-    // file that cannot be read, or a size outside 1 to 99,999,999 bytes.
+    // Reads and base64-encodes the whole file now, piece by piece as it is
+    // read; fails for an empty path, a file that cannot be read, or a size
+    // outside 1 to 99,999,999 bytes.
     bool attachFile(const std::string& name, const std::string& path, const std::string& type);
     void addRecipient(const std::string& address, unsigned kind);
-    // The whole dialogue on the calling thread; true when finished.
-    bool sendMail(const std::string& server, int port, const LocalTime& now);
+    void setTimeouts(const MailTimeouts& timeouts) { timeouts_ = timeouts; }
+    // The whole dialogue on the calling thread; true when finished. The Date
+    // header is read from `clock` when the message data is assembled.
+    bool sendMail(const std::string& server, int port, Clock& clock);
     MailStatus mailProgress() const { return status_.load(); }
 
-    // The message data as it goes over the wire (headers, body, parts, end mark).
+    // The message data as it goes over the wire (headers, body, parts, end
+    // mark), handed piece by piece to `send` as it is made; stops at the first
+    // piece that `send` refuses.
+    using PieceSink = std::function<bool(std::string_view)>;
+    bool writeMessage(const LocalTime& now, const PieceSink& send);
+    // The same pieces collected, for inspection.
     std::vector<std::string> messagePieces(const LocalTime& now);
 
   private:
@@ -60,6 +79,7 @@ class MailMessage {
         std::size_t length = 0;
     };
     bool fail();
+    MailTimeouts timeouts_;
 
     std::string sender_, subject_;
     std::string body_;

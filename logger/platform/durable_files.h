@@ -2,6 +2,7 @@
 // File operations that must reach the disk: appends that are synced before
 // they return, and the copy of the log file kept up to date by appending.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,11 +21,16 @@ struct FileIdentity {
 FileIdentity identifyFile(const std::string& path);
 
 // Appends to a regular file (created when missing), then syncs and closes it.
-// Never opens anything but a regular file: no device, pipe or folder.
+// Never opens anything but a regular file: no device, pipe or folder. The
+// bytes land whole or not at all: a failed append leaves the file as it was.
 bool appendDurably(const std::string& path, std::string_view bytes);
 
-// Appends the bytes of `source` from `offset` to its end to `target`, synced.
+// Appends the bytes of `source` from `offset` to its end to `target`, synced;
+// whole or not at all, as appendDurably.
 bool appendTail(const std::string& source, std::int64_t offset, const std::string& target);
+
+// The last byte of a regular file; nothing for an empty or unreadable one.
+std::optional<char> lastByte(const std::string& path);
 
 // Replaces `target` with a synced copy of `source` (written aside, then renamed).
 bool replaceWithCopy(const std::string& source, const std::string& target);

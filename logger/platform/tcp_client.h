@@ -14,7 +14,8 @@ class TcpClient {
     TcpClient& operator=(const TcpClient&) = delete;
     ~TcpClient() { close(); }
 
-    // A dotted IPv4 address, or a host name whose first IPv4 address is used.
+    // A dotted IPv4 address, or a host name whose first IPv4 address is used;
+    // resolution and connection together take at most `timeoutMs`.
     bool connect(const std::string& server, int port, int timeoutMs);
     // Sends everything or fails; never raises SIGPIPE.
     bool sendAll(std::string_view data, int timeoutMs);

@@ -60,7 +60,12 @@ void writeLogHeader(ProgramState& state, Host& host) {
     state.logFile = LogFileTracking{};
     state.logFile.usable = appendDurably(path, "");
     state.logFile.afterOwnWrite = identifyFile(path);
-    writeToLogFile(state, headerBlock(state, HeaderFor::LogFile));
+    // A continued file whose last line has no line end: the new recording
+    // starts on a line of its own, the old bytes stay as they are.
+    const std::optional<char> last = lastByte(path);
+    std::vector<std::string> header = headerBlock(state, HeaderFor::LogFile);
+    if (last && *last != '\n' && *last != '\r') header.insert(header.begin(), "");
+    writeToLogFile(state, header);
 
     const SensorTable& t = state.sensors;
     state.alarmPlusRow = "Alarm-'+' bei\tTemperatur\t";

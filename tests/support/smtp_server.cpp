@@ -9,13 +9,14 @@
 
 namespace kelvinor::testing {
 
-void SmtpConversation::send(const std::string& text) {
+bool SmtpConversation::send(const std::string& text) {
     std::size_t done = 0;
     while (done < text.size()) {
         const ssize_t n = ::send(fd_, text.data() + done, text.size() - done, MSG_NOSIGNAL);
-        if (n <= 0) return;
+        if (n <= 0) return false;
         done += static_cast<std::size_t>(n);
     }
+    return true;
 }
 
 bool SmtpConversation::readMore() {
@@ -46,6 +47,15 @@ std::string SmtpConversation::readData() {
     std::string data = pending_.substr(0, end + 5);
     pending_.erase(0, end + 5);
     return data;
+}
+
+void SmtpConversation::discardData() {
+    // Only the last bytes are kept, in case the end mark spans two reads.
+    while (pending_.find("\r\n.\r\n") == std::string::npos) {
+        if (pending_.size() > 4) pending_.erase(0, pending_.size() - 4);
+        if (!readMore()) return;
+    }
+    pending_.erase(0, pending_.find("\r\n.\r\n") + 5);
 }
 
 void SmtpConversation::reset() {

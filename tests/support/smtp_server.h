@@ -11,11 +11,14 @@ namespace kelvinor::testing {
 class SmtpConversation {
   public:
     explicit SmtpConversation(int fd) : fd_(fd) {}
-    void send(const std::string& text);
+    // False once the client has gone.
+    bool send(const std::string& text);
     // One command line without its CR LF; empty when the client closed.
     std::string readCommand();
     // The message data up to and including the end mark.
     std::string readData();
+    // Reads the message data up to its end mark and keeps none of it.
+    void discardData();
     // Closes with a reset instead of an orderly end.
     void reset();
     std::vector<std::string> commands;  // every command read, in order

@@ -40,6 +40,22 @@ bool syncAndClose(int fd, bool ok) {
     return close(fd) == 0 && ok;
 }
 
+// Appends what `write` puts at the end of the open file and syncs it. An
+// append lands whole or not at all: on any failure (a full disk, say) the
+// file is cut back to its old length, so no part of a line stays behind for
+// the next append to be glued onto.
+template <typename Write>
+bool appendWholeOrNothing(int fd, Write write) {
+    struct stat before {};
+    if (fstat(fd, &before) != 0) {
+        close(fd);
+        return false;
+    }
+    bool ok = write() && fsync(fd) == 0;
+    if (!ok && ftruncate(fd, before.st_size) == 0) fsync(fd);
+    return close(fd) == 0 && ok;
+}
+
 bool copyRange(int from, std::int64_t offset, int to) {
     if (lseek(from, offset, SEEK_SET) != offset) return false;
     char buffer[1 << 16];
@@ -69,7 +85,7 @@ bool appendDurably(const std::string& path, std::string_view bytes) {
     if (path.empty()) return false;
     const int fd = openRegular(path, O_WRONLY | O_APPEND | O_CREAT);
     if (fd < 0) return false;
-    return syncAndClose(fd, writeAll(fd, bytes.data(), bytes.size()));
+    return appendWholeOrNothing(fd, [&] { return writeAll(fd, bytes.data(), bytes.size()); });
 }
 
 bool appendTail(const std::string& source, std::int64_t offset, const std::string& target) {
@@ -80,9 +96,20 @@ bool appendTail(const std::string& source, std::int64_t offset, const std::strin
         close(from);
         return false;
     }
-    const bool ok = copyRange(from, offset, to);
+    const bool ok = appendWholeOrNothing(to, [&] { return copyRange(from, offset, to); });
     close(from);
-    return syncAndClose(to, ok);
+    return ok;
+}
+
+std::optional<char> lastByte(const std::string& path) {
+    const int fd = openRegular(path, O_RDONLY);
+    if (fd < 0) return std::nullopt;
+    struct stat info {};
+    char byte = 0;
+    const bool ok =
+        fstat(fd, &info) == 0 && info.st_size > 0 && pread(fd, &byte, 1, info.st_size - 1) == 1;
+    close(fd);
+    return ok ? std::optional<char>(byte) : std::nullopt;
 }
 
 bool replaceWithCopy(const std::string& source, const std::string& target) {

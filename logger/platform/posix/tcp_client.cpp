@@ -10,7 +10,12 @@
 
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 namespace kelvinor {
 namespace {
@@ -32,28 +37,55 @@ bool waitFor(int fd, short events, int timeoutMs) {
     }
 }
 
-}  // namespace
-
-bool TcpClient::connect(const std::string& server, int port, int timeoutMs) {
-    close();
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    if (inet_pton(AF_INET, server.c_str(), &address.sin_addr) != 1) {
+// The first IPv4 address of a host name. getaddrinfo has no time limit of
+// its own, so it runs on a thread of its own that is abandoned (and ends by
+// itself later) when the answer does not come in time.
+std::optional<in_addr> resolveIpv4(const std::string& server, int timeoutMs) {
+    struct Lookup {
+        std::mutex mutex;
+        std::condition_variable done;
+        bool finished = false;
+        std::optional<in_addr> address;
+    };
+    auto lookup = std::make_shared<Lookup>();
+    std::thread([lookup, server] {
         addrinfo hints{};
         hints.ai_family = AF_INET;
         hints.ai_socktype = SOCK_STREAM;
         addrinfo* found = nullptr;
-        if (server.empty() || getaddrinfo(server.c_str(), nullptr, &hints, &found) != 0 ||
-            found == nullptr)
-            return false;
-        address.sin_addr = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr;
-        freeaddrinfo(found);
+        std::optional<in_addr> address;
+        if (getaddrinfo(server.c_str(), nullptr, &hints, &found) == 0 && found != nullptr)
+            address = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr;
+        if (found != nullptr) freeaddrinfo(found);
+        std::lock_guard lock(lookup->mutex);
+        lookup->address = address;
+        lookup->finished = true;
+        lookup->done.notify_all();
+    }).detach();
+    std::unique_lock lock(lookup->mutex);
+    lookup->done.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                          [&] { return lookup->finished; });
+    return lookup->finished ? lookup->address : std::nullopt;
+}
+
+}  // namespace
+
+bool TcpClient::connect(const std::string& server, int port, int timeoutMs) {
+    close();
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    if (inet_pton(AF_INET, server.c_str(), &address.sin_addr) != 1) {
+        if (server.empty()) return false;
+        const std::optional<in_addr> found = resolveIpv4(server, timeoutMs);
+        if (!found) return false;
+        address.sin_addr = *found;
     }
     fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd_ < 0) return false;
     if (::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        if (errno != EINPROGRESS || !waitFor(fd_, POLLOUT, timeoutMs)) {
+        if (errno != EINPROGRESS || !waitFor(fd_, POLLOUT, remainingMs(deadline))) {
             close();
             return false;
         }
