@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "logger/core/cp1252.h"
 #include "logger/ui/control_ids.h"
 #include "tests/support/scenario.h"
@@ -51,6 +53,23 @@ TEST(Interval, EntriesAndTheirMilliseconds) {
         {"h 2,25 Stunden", 8100000},
     };
     for (const Case& c : cases) EXPECT_EQ(parseIntervalEntry(c.entry), c.ms) << c.entry;
+}
+
+TEST(Interval, TheDueTickSaturatesInsteadOfOverflowing) {
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+    struct Case {
+        std::int64_t rowTick, intervalMs, allowanceMs, due;
+    };
+    const Case cases[] = {
+        {5'000'000'000, 5'000, 3'000, 5'000'002'000},
+        {5'000'000'000, 9'223'372'036'854'770'000, 3'000, kMax},  // S9223372036854770
+        {5'000'000'000, kMax, -61'000, kMax},                     // a negative read time
+        {-5'000'000'000, kMin + 1, 3'000, kMin},
+        {kMax - 10, 10, 0, kMax},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(nextDueTickAfter(c.rowTick, c.intervalMs, c.allowanceMs), c.due) << c.intervalMs;
 }
 
 struct IntervalRun {

@@ -161,11 +161,15 @@ TEST(ProgramStart, DocumentsAndAddressesGoToXdgOpen) {
     EXPECT_EQ(startProgram(scenario.host, "https://example.invalid/", "", "", kWait), 1);
     const std::string docs = (folder.path() / "docs").string();
     EXPECT_EQ(startProgram(scenario.host, docs + "/log.KLV", "", "", kWait), 1);
+    // A log file in the working folder named like a program in PATH is that
+    // file, and is opened, not run.
+    writeFile("date", "a log named date");
+    EXPECT_EQ(startProgram(scenario.host, "date", "", "", kWait), 1);
     setenv("PATH", path.c_str(), 1);
     const std::string here = fs::canonical(folder.path()).string();
-    EXPECT_EQ(readFile("opened.txt"), "Kelvinor.txt|" + here + "\n" + "https://example.invalid/|" +
-                                          here + "\n" + docs + "/log.KLV|" +
-                                          fs::canonical(docs).string() + "\n");
+    EXPECT_EQ(readFile("opened.txt"),
+              "Kelvinor.txt|" + here + "\n" + "https://example.invalid/|" + here + "\n" + docs +
+                  "/log.KLV|" + fs::canonical(docs).string() + "\n" + "date|" + here + "\n");
 }
 
 TEST(ProgramStart, BusCommandRunsTheBatchWithTheShellInTheCurrentFolder) {

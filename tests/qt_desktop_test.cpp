@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDialog>
 #include <QLabel>
@@ -252,6 +253,38 @@ TEST(QtDesktop, PromptGeometryAndAnswers) {
          },
          "Vorgabe"},
         {"close request", [](QDialog* dialog, QLineEdit*) { dialog->close(); }, ""},
+        // A one-line field keeps what stands before the first line break of a paste.
+        {"pasted lines at the end",
+         [](QDialog*, QLineEdit* field) {
+             QApplication::clipboard()->setText("Zeile1\nZeile2");
+             QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+             QTest::keyClick(field, Qt::Key_Return);
+         },
+         "VorgabeZeile1"},
+        {"pasted CR LF lines in the middle",
+         [](QDialog*, QLineEdit* field) {
+             QApplication::clipboard()->setText("X\r\nY\r\n");
+             field->setCursorPosition(3);
+             QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+             QTest::keyClick(field, Qt::Key_Return);
+         },
+         "VorXgabe"},
+        {"pasted over a selection, a lone CR",
+         [](QDialog*, QLineEdit* field) {
+             QApplication::clipboard()->setText("neu\ralt");
+             field->selectAll();
+             QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+             QTest::keyClicks(field, "!");
+             QTest::keyClick(field, Qt::Key_Return);
+         },
+         "neu!"},
+        {"pasted line break first",
+         [](QDialog*, QLineEdit* field) {
+             QApplication::clipboard()->setText("\nZeile2");
+             QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+             QTest::keyClick(field, Qt::Key_Return);
+         },
+         "Vorgabe"},
     };
     for (const PromptCase& c : cases) {
         QtScenario s;
@@ -310,6 +343,23 @@ TEST(QtDesktop, MessageBoxesAnswerOkYesAndNo) {
             EXPECT_EQ(box->standardButtons(), c.buttons == MessageButtons::Ok
                                                   ? QMessageBox::StandardButtons(QMessageBox::Ok)
                                                   : (QMessageBox::Yes | QMessageBox::No));
+            // The buttons read as on a German Windows, without icons.
+            QStringList texts;
+            for (QAbstractButton* b : box->buttons()) {
+                texts << QString(b->text()).remove('&');
+                EXPECT_TRUE(b->icon().isNull()) << b->text().toStdString();
+            }
+            texts.sort();
+            const QStringList expected =
+                c.buttons == MessageButtons::Ok ? QStringList{"OK"} : QStringList{"Ja", "Nein"};
+            EXPECT_EQ(texts, expected);
+            if (c.buttons == MessageButtons::YesNo) {
+                // Escape and the close request do nothing on a Yes/No box.
+                QTest::keyClick(box, Qt::Key_Escape);
+                box->close();
+                QApplication::processEvents();
+                EXPECT_TRUE(box->isVisible());
+            }
             // The main window takes no input meanwhile: a click through the window system is
             // blocked.
             QWidget* button = s.desktop.control(instantQueryButton);

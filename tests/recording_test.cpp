@@ -231,6 +231,17 @@ TEST(Recording, StopRequestsAreTakenAtTheNextPassAndWinOverADueCycle) {
     }
 }
 
+TEST(Recording, TheLongestIntervalsNeverMakeCyclesDueAtOnce) {
+    for (const std::string interval : {"S9223372036854770", "T106751991", "H2562047788015"}) {
+        DemoRecording r;
+        r.start(interval);
+        r.desktop.clickAt(kScanMs + 600'000, stopButton);
+        r.desktop.answerMessage(kAnswerNo);
+        EXPECT_EQ(r.scenario.runStartUp(1), 0);
+        EXPECT_EQ(r.rowsInLog(), 1) << interval;
+    }
+}
+
 TEST(Recording, AStopClickDuringACycleWaitsForItsRowAndSave) {
     DemoRecording r(ScenarioOptions{.soundAvailable = true});
     r.start();

@@ -1,6 +1,7 @@
 #include "logger/recording/interval.h"
 
 #include <cmath>
+#include <limits>
 
 #include "logger/core/cp1252.h"
 #include "logger/core/date_mask.h"
@@ -45,6 +46,16 @@ std::optional<std::int64_t> parseIntervalEntry(const std::string& entry) {
     if (!std::isfinite(ms) || ms >= 9223372036854775808.0 || ms < -9223372036854775808.0)
         return std::nullopt;
     return static_cast<std::int64_t>(ms);
+}
+
+std::int64_t nextDueTickAfter(std::int64_t rowTick, std::int64_t intervalMs,
+                              std::int64_t readAllowanceMs) {
+    const __int128 due = static_cast<__int128>(rowTick) + intervalMs - readAllowanceMs;
+    if (due > std::numeric_limits<std::int64_t>::max())
+        return std::numeric_limits<std::int64_t>::max();
+    if (due < std::numeric_limits<std::int64_t>::min())
+        return std::numeric_limits<std::int64_t>::min();
+    return static_cast<std::int64_t>(due);
 }
 
 void askRecordingInterval(ProgramState& state, Host& host) {

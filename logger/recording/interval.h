@@ -16,6 +16,12 @@ double minimumIntervalMs(int readTimeMs, int sensorCount);
 // unit letter, no usable number, or a value outside a 64-bit millisecond count.
 std::optional<std::int64_t> parseIntervalEntry(const std::string& entry);
 
+// The tick at which the next cycle is due: the row's tick plus the interval,
+// less the time the next read is allowed. Saturates at the ends of the 64-bit
+// range, so the longest intervals mean "not in this program's lifetime".
+std::int64_t nextDueTickAfter(std::int64_t rowTick, std::int64_t intervalMs,
+                              std::int64_t readAllowanceMs);
+
 void askRecordingInterval(ProgramState& state, Host& host);
 void showSchedule(ProgramState& state, Host& host);
 

@@ -59,8 +59,9 @@ void recordCycle(ProgramState& state, Host& host) {
     showSchedule(state, host);
 
     state.rowTick = clock.monotonicMs();
-    state.nextDueTick = state.rowTick + state.intervalMs -
-                        static_cast<std::int64_t>(state.readTimeMs) * state.sensorCount;
+    state.nextDueTick =
+        nextDueTickAfter(state.rowTick, state.intervalMs,
+                         static_cast<std::int64_t>(state.readTimeMs) * state.sensorCount);
     state.cycleDue = 0;
 
     host.desktop.setBackgroundColour(statusLine, kLightGrey);

@@ -40,12 +40,20 @@ std::string currentFolder() {
 
 // A program named without a folder is looked for as Windows does for a
 // relative name: the program's own folder, the current folder, then PATH.
-std::string findProgram(const std::string& name, bool withOwnFolders) {
+// But a name that is an existing file in `workingFolder` (the current folder
+// when empty) is that file, run only when it is a program: a log file named
+// "date" is opened, never taken for /usr/bin/date.
+std::string findProgram(const std::string& name, bool withOwnFolders,
+                        const std::string& workingFolder = {}) {
     if (name.empty()) return {};
+    const std::string base = workingFolder.empty() ? currentFolder() : workingFolder;
     if (name.find('/') != std::string::npos) {
-        const std::string path = name.front() == '/' ? name : currentFolder() + "/" + name;
+        const std::string path = name.front() == '/' ? name : base + "/" + name;
         return isExecutableFile(path) ? path : std::string();
     }
+    struct stat local {};
+    if (withOwnFolders && stat((base + "/" + name).c_str(), &local) == 0)
+        return isExecutableFile(base + "/" + name) ? base + "/" + name : std::string();
     std::vector<std::string> folders;
     if (withOwnFolders) {
         folders.push_back(ownFolder());
@@ -157,7 +165,7 @@ ProcessHandle PosixProgramStarter::start(
     pid_t pid = 0;
     const std::vector<std::string> arguments = splitCommandLine(commandLine);
     if (!arguments.empty()) {
-        const std::string program = findProgram(arguments.front(), true);
+        const std::string program = findProgram(arguments.front(), true, folder);
         if (!program.empty()) pid = spawn(program, arguments, folder, hidden);
     }
     if (pid == 0) {

@@ -5,14 +5,18 @@
 #include <QDialog>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTimer>
+#include <QValidator>
 #include <QWindow>
 
 #include "logger/ui/qt/qt_text.h"
@@ -41,6 +45,23 @@ class ProgramWindow final : public QWidget {
 class PromptDialog final : public QDialog {
   public:
     using QDialog::QDialog;
+};
+
+// A one-line field takes only what stands before the first line break of a
+// paste or drop, as a Windows single-line edit control does. The field's own
+// text never holds a line break, so a break in the input lies in the text
+// just inserted, which ends at the cursor.
+class FirstLineOfInsertions final : public QValidator {
+  public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& position) const override {
+        static const QRegularExpression kBreak(QStringLiteral("[\r\n]"));
+        const qsizetype cut = input.indexOf(kBreak);
+        if (cut < 0) return Acceptable;
+        input = input.left(cut) + (cut < position ? input.mid(position) : QString());
+        position = static_cast<int>(cut);
+        return Acceptable;
+    }
 };
 
 void centreOnScreen(QWidget& widget, QSize outer) {
@@ -264,6 +285,7 @@ std::string QtDesktop::askText(const std::string& title, const std::string& mess
     label->setGeometry(10, 10, 280, 22);
     auto* field = new QLineEdit(toQString(preset), &dialog);
     field->setObjectName(QStringLiteral("answer"));
+    field->setValidator(new FirstLineOfInsertions(field));
     field->setGeometry(10, 32, 275, 21);
     field->setCursorPosition(field->text().size());
     auto* ok = new QPushButton(QStringLiteral("OK"), &dialog);
@@ -285,12 +307,48 @@ std::string QtDesktop::askText(const std::string& title, const std::string& mess
     return result == QDialog::Accepted ? fromQString(field->text()) : std::string();
 }
 
+namespace {
+
+// A message box as Windows shows it: German button texts without icons; a
+// Yes/No box has no way out but its two buttons (Escape and the close request
+// do nothing).
+class ProgramMessageBox final : public QMessageBox {
+  public:
+    ProgramMessageBox(const QString& title, const QString& text, MessageButtons buttons)
+        : QMessageBox(QMessageBox::NoIcon, title, text,
+                      buttons == MessageButtons::YesNo ? (QMessageBox::Yes | QMessageBox::No)
+                                                       : QMessageBox::Ok,
+                      QApplication::activeWindow()),
+          yesNo_(buttons == MessageButtons::YesNo) {
+        const std::pair<QMessageBox::StandardButton, const char*> kTexts[] = {
+            {QMessageBox::Ok, "OK"}, {QMessageBox::Yes, "&Ja"}, {QMessageBox::No, "&Nein"}};
+        for (const auto& [which, text] : kTexts) {
+            if (QAbstractButton* b = button(which)) {
+                b->setText(QString::fromLatin1(text));
+                b->setIcon(QIcon());
+            }
+        }
+    }
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (yesNo_ && event->matches(QKeySequence::Cancel)) return event->accept();
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent* event) override {
+        if (yesNo_) return event->ignore();
+        QMessageBox::closeEvent(event);
+    }
+
+  private:
+    bool yesNo_;
+};
+
+}  // namespace
+
 int QtDesktop::showMessage(const std::string& title, const std::string& text,
                            MessageButtons buttons) {
-    QMessageBox box(
-        QMessageBox::NoIcon, toQString(title), toDisplayText(text),
-        buttons == MessageButtons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok,
-        QApplication::activeWindow());
+    ProgramMessageBox box(toQString(title), toDisplayText(text), buttons);
     box.setObjectName(QStringLiteral("showMessage"));
     box.setTextFormat(Qt::PlainText);
     box.setWindowModality(Qt::ApplicationModal);
