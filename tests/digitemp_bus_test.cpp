@@ -2,6 +2,10 @@
 // 1-Wire bus on a pseudo-terminal.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+#include <sstream>
+
 #include "logger/bus/measurement.h"
 #include "logger/core/cp1252.h"
 #include "logger/core/files.h"
@@ -89,6 +93,40 @@ TEST_F(RealDigiTemp, UnreadableSensorsDeliverTheFaultCode) {
         EXPECT_EQ(readFile("DATALINE.TXT"), c.line + "\r\n");
     }
     EXPECT_EQ(fileSize("DATALINE.TMP"), -1);
+}
+
+TEST_F(RealDigiTemp, MoreThanSixtyOneSensorsGiveTheFirstSixtyOne) {
+    // 65 sensors; the temperature of each is its serial number, so every
+    // column can be matched to the sensor its header names.
+    std::string sensors;
+    std::map<std::string, int> serialOf;  // ROM code (16 digits) -> serial number
+    for (int i = 1; i <= 65; ++i) {
+        char rom[15];
+        std::snprintf(rom, sizeof rom, "10%02X%02X%02X000800", i * 37 % 256, i, 0x4F);
+        sensors += std::string(rom) + " " + std::to_string(i) + "\n";
+        serialOf[rom] = i;
+    }
+    SimulatedBus bus(sensors);
+    installBusScripts(bus.link());
+    writeFile("kelvinor.ini", "READ_TIME 10\n");
+    Scenario scenario;
+    EXPECT_EQ(scenario.runStartUpAndClose(0), 0);
+    ASSERT_EQ(scenario.state.sensorCount, 61);
+    readAllSensors(scenario.state, scenario.host);
+    const std::string line = scenario.state.dataLine;
+    EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), 61) << line;
+    for (int k = 1; k <= 61; ++k) {
+        const std::string rom = scenario.state.sensors.sensorLine[6 + k].substr(0, 14);
+        ASSERT_EQ(serialOf.count(rom), 1u) << rom;
+        EXPECT_EQ(scenario.state.sensors.sensorValue[k], std::to_string(serialOf[rom]) + ".00")
+            << "sensor " << k;
+    }
+    // The answer file names the same 61 sensors, no more.
+    int named = 0;
+    std::istringstream answer(readFile("COM3READ.INI"));
+    for (std::string row; std::getline(answer, row);)
+        if (row.size() > 16 && row.substr(16, 3) == " : ") ++named;
+    EXPECT_EQ(named, 61);
 }
 
 TEST_F(RealDigiTemp, ABusWithoutSensorsEndsTheProgram) {
