@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
 #include <map>
 #include <sstream>
 
@@ -127,6 +131,66 @@ TEST_F(RealDigiTemp, MoreThanSixtyOneSensorsGiveTheFirstSixtyOne) {
     for (std::string row; std::getline(answer, row);)
         if (row.size() > 16 && row.substr(16, 3) == " : ") ++named;
     EXPECT_EQ(named, 61);
+}
+
+void writeProgram(const std::string& name, const std::string& body) {
+    writeFile(name, "#!/bin/sh\n" + body);
+    std::filesystem::permissions(name, std::filesystem::perms::owner_all);
+}
+
+double secondsOf(const std::function<void()>& work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+TEST_F(RealDigiTemp, AStuckOrComplainingDigiTempCostsAtMostItsLimit) {
+    // COM3: a DigiTemp that never answers; COM5: one that complains and ends.
+    installBusScripts("/dev/null");
+    writeProgram("hanging-digitemp", "exec sleep 1001\n");
+    writeProgram("complaining-digitemp",
+                 "echo \"you don't have +rw permission on /dev/ttyS4\" >&2\nexit 1\n");
+    std::string ports = readFile("COMPORTS.TXT");
+    ports.replace(ports.find("COM3 /dev/null"), 14, "COM3 /dev/null ./hanging-digitemp");
+    ports.replace(ports.find("COM5 /nonexistent/ttyS5"), 23,
+                  "COM5 /dev/null ./complaining-digitemp");
+    writeFile("COMPORTS.TXT", ports);
+    writeFile("kelvinor.ini", "READ_TIME 10\n");  // a search may take 2 x 10 + 4000 ms
+    Scenario scenario;
+    const double seconds = secondsOf([&] { EXPECT_EQ(scenario.runStartUpAndClose(0), 0); });
+    EXPECT_GE(seconds, 4.0);
+    EXPECT_LT(seconds, 7.0);
+    EXPECT_EQ(scenario.state.sensorPort, 0);
+    EXPECT_EQ(fileSize("COM3READ.INI"), -1);
+    EXPECT_EQ(scenario.desktop.messages.at(0).title, "Kelvinor: Problem");
+    const std::string log = readFile("DIGITEMP.LOG");
+    EXPECT_NE(log.find("COM3 (/dev/null, ./hanging-digitemp):\n  no answer within 4.020 s"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("COM5 (/dev/null, ./complaining-digitemp):\n"
+                       "  you don't have +rw permission on /dev/ttyS4\n"),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(system("pgrep -f 'slee[p] 1001' >/dev/null"), 256);  // nothing left running
+}
+
+TEST_F(RealDigiTemp, ASensorWhoseReadHangsReadsTheFaultCodeInTime) {
+    SimulatedBus bus(kRomA + " 21.5\n" + kRomB + " -10.25\n" + kRomC + " 0\n");
+    installBusScripts(bus.link());
+    writeFile("kelvinor.ini", "READ_TIME 10\n");  // a read may take 3 x 10 + 1000 ms
+    Scenario scenario;
+    scenario.runStartUpAndClose(0);
+    ASSERT_EQ(scenario.state.sensorCount, 3);
+    // The second sensor's read never ends; the others are read by the real DigiTemp.
+    writeProgram("sometimes-hanging-digitemp",
+                 "[ \"$3\" = 1 ] && exec sleep 1000\nexec digitemp_DS9097 \"$@\"\n");
+    writeFile("DIGITEMP.TOOL", "./sometimes-hanging-digitemp\n");
+    const double seconds = secondsOf([&] { readAllSensors(scenario.state, scenario.host); });
+    EXPECT_EQ(scenario.state.dataLine, "0\t-10.25\t85.00\t0.00");
+    EXPECT_GE(seconds, 1.0);
+    EXPECT_LT(seconds, 3.0);
+    EXPECT_NE(readFile("DIGITEMP.LOG").find("sensor 2:\n  no answer within 1.030 s: 85.00\n"),
+              std::string::npos);
 }
 
 TEST_F(RealDigiTemp, ABusWithoutSensorsEndsTheProgram) {
