@@ -183,5 +183,63 @@ TEST(ProgramStart, BusCommandRunsTheBatchWithTheShellInTheCurrentFolder) {
     runBusCommand(scenario.state, scenario.host, "/cMISSING.BAT");  // ignored
 }
 
+// A batch that starts a process in the background and one in the
+// foreground, each writing its process id, and never ends by itself.
+void writeEndlessBatch(const std::string& tag) {
+    writeFile("ENDLESS.BAT", "sleep " + tag +
+                                 "1 &\necho $! > background.pid\n"
+                                 "sh -c 'echo $$ > foreground.pid; exec sleep " +
+                                 tag + "2'\n");
+}
+
+bool running(const std::string& pidFile) {
+    const std::string text = readFile(pidFile);
+    if (text.empty()) return false;
+    const pid_t pid = std::stoi(text);
+    // A zombie of another parent counts as ended.
+    const std::string stat = readFile("/proc/" + std::to_string(pid) + "/stat");
+    return !stat.empty() && stat[stat.rfind(')') + 2] != 'Z';
+}
+
+TEST(ProgramStart, ABatchGivenUpEndsWithEverythingItStarted) {
+    TemporaryWorkFolder folder;
+    writeEndlessBatch("1011");
+    Scenario scenario;
+    scenario.state.commandInterpreter = "command";
+    int asked = 0;
+    bool bothRan = false;
+    const auto start = std::chrono::steady_clock::now();
+    const bool ended = runBusCommand(scenario.state, scenario.host, "/cENDLESS.BAT", [&] {
+        ++asked;
+        bothRan = running("background.pid") && running("foreground.pid");
+        return std::chrono::steady_clock::now() - start > std::chrono::milliseconds(300);
+    });
+    EXPECT_FALSE(ended);
+    EXPECT_TRUE(bothRan);
+    EXPECT_GT(asked, 5);  // asked again and again while the batch ran
+    EXPECT_TRUE(
+        eventually([] { return !running("background.pid") && !running("foreground.pid"); }));
+}
+
+TEST(ProgramStart, ABatchNeverOutlivesTheProgram) {
+    for (const int signal : {SIGKILL, SIGTERM}) {
+        TemporaryWorkFolder folder;
+        writeEndlessBatch("102" + std::to_string(signal % 10));
+        const pid_t program = fork();
+        if (program == 0) {
+            execl(BUS_BATCH_RUNNER, BUS_BATCH_RUNNER, "ENDLESS.BAT", nullptr);
+            _exit(127);
+        }
+        ASSERT_TRUE(
+            eventually([] { return running("background.pid") && running("foreground.pid"); }));
+        kill(program, signal);
+        waitpid(program, nullptr, 0);
+        EXPECT_TRUE(eventually([] {
+            return !running("background.pid") && !running("foreground.pid");
+        })) << "signal "
+            << signal;
+    }
+}
+
 }  // namespace
 }  // namespace kelvinor

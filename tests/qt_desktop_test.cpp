@@ -409,6 +409,10 @@ class WatchedDesktop final : public Desktop {
         real_.updateDisplay();
         onUpdate_();
     }
+    void serveWithoutInput(std::int64_t ms) override { real_.serveWithoutInput(ms); }
+    bool hasPendingEvent(const std::function<bool(const WindowEvent&)>& matches) override {
+        return real_.hasPendingEvent(matches);
+    }
     void closeAll() override { real_.closeAll(); }
 
   private:

@@ -5,9 +5,16 @@
 
 namespace kelvinor {
 
-void runBusCommand(const ProgramState& state, Host& host, const std::string& parameter) {
+bool runBusCommand(const ProgramState& state, Host& host, const std::string& parameter,
+                   const GiveUp& giveUp) {
     const InterpreterCall call = interpreterCall(state.commandInterpreter, parameter);
-    startProgram(host, call.file, call.parameters, ".", kWait | kHidden);
+    bool givenUp = false;
+    startProgram(host, call.file, call.parameters, ".", kWait | kHidden | kOwnGroup, [&] {
+        host.desktop.serveWithoutInput(0);
+        givenUp = giveUp && giveUp();
+        return !givenUp;
+    });
+    return !givenUp;
 }
 
 }  // namespace kelvinor

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 
 #include "logger/core/host.h"
@@ -6,9 +7,15 @@
 
 namespace kelvinor {
 
+// Asked again and again while a batch runs: true ends the batch.
+using GiveUp = std::function<bool()>;
+
 // Runs a batch of the bus tool through the command interpreter in the current
-// folder, hidden, and waits without time limit for its end. Exit codes and
-// start failures are ignored.
-void runBusCommand(const ProgramState& state, Host& host, const std::string& parameter);
+// folder, hidden, and waits for its end. Exit codes and start failures are
+// ignored. While it waits, the windows are kept painted without taking input;
+// when `giveUp` says so, the batch and everything it started are ended and
+// the result is false. The batch never outlives the program.
+bool runBusCommand(const ProgramState& state, Host& host, const std::string& parameter,
+                   const GiveUp& giveUp = {});
 
 }  // namespace kelvinor

@@ -14,18 +14,19 @@
 
 namespace kelvinor {
 
-void readDataLine(ProgramState& state, Host& host) {
-    if (state.demoMode == 1) return;
-    runBusCommand(state, host, state.dataLineCommand);
+bool readDataLine(ProgramState& state, Host& host, const GiveUp& giveUp) {
+    if (state.demoMode == 1) return true;
+    if (!runBusCommand(state, host, state.dataLineCommand, giveUp)) return false;
     std::fstream file;
     if (!openForReading(file, kDataLineFile)) {
         state.dataLine.clear();
-        return;
+        return true;
     }
     // The line also ends at a zero byte.
     std::string line = readLines(file, 1)[0];
     line.resize(std::min(line.size(), line.find('\0')));
     state.dataLine = std::move(line);
+    return true;
 }
 
 void composeDemoReading(ProgramState& state) {
@@ -55,12 +56,13 @@ void splitDataLine(ProgramState& state) {
     }
 }
 
-void readAllSensors(ProgramState& state, Host& host) {
+bool readAllSensors(ProgramState& state, Host& host, const GiveUp& giveUp) {
     if (state.demoMode == 1)
         composeDemoReading(state);
-    else
-        readDataLine(state, host);
+    else if (!readDataLine(state, host, giveUp))
+        return false;
     splitDataLine(state);
+    return true;
 }
 
 void instantQuery(ProgramState& state, Host& host) {

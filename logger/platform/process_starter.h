@@ -21,7 +21,7 @@ class PosixProgramStarter final : public ProgramStarter {
   public:
     ProcessHandle start(const std::string& commandLine, const std::string& file,
                         const std::string& parameters, const std::string& workingFolder,
-                        unsigned options) override;
+                        unsigned options, const WaitingHook& whileWaiting = {}) override;
     void terminate(ProcessHandle handle) override;
     void release(ProcessHandle handle) override;
 

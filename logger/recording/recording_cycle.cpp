@@ -44,8 +44,18 @@ namespace {
     endProgram(state, host);
 }
 
+bool isStopRequest(const WindowEvent& event) {
+    if (event.window != mainWindow) return false;
+    return event.kind == WindowEvent::Kind::CloseRequest ||
+           (event.kind == WindowEvent::Kind::Control && event.control == stopButton);
+}
+
 void recordCycle(ProgramState& state, Host& host) {
-    readAllSensors(state, host);
+    // A stop click or close request while the sensors are read ends the read
+    // at once; the recording then stops without a row for it.
+    const bool read =
+        readAllSensors(state, host, [&] { return host.desktop.hasPendingEvent(isStopRequest); });
+    if (!read) stopRecording(state, host);
     checkReadings(state);
     playSoundCue(state, host, state.alarmText.empty() ? clickCue : alarmCue);
     std::replace(state.dataLine.begin(), state.dataLine.end(), '.', ',');
@@ -70,12 +80,6 @@ void recordCycle(ProgramState& state, Host& host) {
     saveLogFile(state);
     // After the save, so that the attached copy holds this cycle's row.
     if (!state.alarmText.empty() && state.mailSettingsSize >= 0) sendAlarmMail(state, host);
-}
-
-bool isStopRequest(const WindowEvent& event) {
-    if (event.window != mainWindow) return false;
-    return event.kind == WindowEvent::Kind::CloseRequest ||
-           (event.kind == WindowEvent::Kind::Control && event.control == stopButton);
 }
 
 // Sleeps in the event wait until the next cycle is due or an event arrives; a

@@ -2,6 +2,7 @@
 // The Desktop seam: windows and controls addressed by their fixed numbers,
 // the modal prompt and message box, and the window system's event wait.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -82,9 +83,16 @@ class Desktop {
 
     // Waits at most `timeoutMs` for the next window event and dispatches it;
     // 0 fetches one pending event without waiting. No event: nullopt.
+    // User input is taken only here and in the modal prompt and message box.
     virtual std::optional<WindowEvent> waitForEvent(std::int64_t timeoutMs) = 0;
     // Brings the display up to date without taking user input.
     virtual void updateDisplay() = 0;
+    // Keeps the windows painted and the window system served for `milliseconds`
+    // without taking user input: a click on an enabled button or a close
+    // request made meanwhile is kept as an event for the next wait.
+    virtual void serveWithoutInput(std::int64_t milliseconds) = 0;
+    // Whether an event kept for the next wait matches.
+    virtual bool hasPendingEvent(const std::function<bool(const WindowEvent&)>& matches) = 0;
     // Closes every window.
     virtual void closeAll() = 0;
 };

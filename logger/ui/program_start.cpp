@@ -19,9 +19,10 @@ std::string composeCommandLine(const std::string& file, const std::string& param
 }
 
 ProcessHandle startProgram(Host& host, const std::string& file, const std::string& parameters,
-                           const std::string& workingFolder, unsigned options) {
+                           const std::string& workingFolder, unsigned options,
+                           const ProgramStarter::WaitingHook& whileWaiting) {
     return host.starter.start(composeCommandLine(file, parameters), file, parameters, workingFolder,
-                              options);
+                              options, whileWaiting);
 }
 
 }  // namespace kelvinor

@@ -17,6 +17,7 @@ int showMessage(Host& host, const std::string& title, const std::string& text,
 std::string composeCommandLine(const std::string& file, const std::string& parameters);
 
 ProcessHandle startProgram(Host& host, const std::string& file, const std::string& parameters,
-                           const std::string& workingFolder, unsigned options);
+                           const std::string& workingFolder, unsigned options,
+                           const ProgramStarter::WaitingHook& whileWaiting = {});
 
 }  // namespace kelvinor

@@ -129,6 +129,19 @@ std::optional<WindowEvent> ScriptedDesktop::waitForEvent(std::int64_t timeoutMs)
     return takeDue();
 }
 
+bool ScriptedDesktop::hasPendingEvent(const std::function<bool(const WindowEvent&)>& matches) {
+    for (const Timed& timed : events_) {
+        if (timed.atMs > clock_.elapsedMs()) break;
+        if (timed.action) continue;
+        if (timed.event.kind == WindowEvent::Kind::Control) {
+            const ControlRecord* c = find(timed.event.control);
+            if (c == nullptr || !c->enabled) continue;
+        }
+        if (matches(timed.event)) return true;
+    }
+    return false;
+}
+
 void ScriptedDesktop::closeAll() {
     while (!openWindows.empty()) closeWindow(openWindows.begin()->first);
 }

@@ -101,6 +101,9 @@ class ScriptedDesktop final : public Desktop {
                     MessageButtons buttons) override;
     std::optional<WindowEvent> waitForEvent(std::int64_t timeoutMs) override;
     void updateDisplay() override { journal.push_back("update"); }
+    // The program's own waits are the fake clock's; nothing to serve here.
+    void serveWithoutInput(std::int64_t) override {}
+    bool hasPendingEvent(const std::function<bool(const WindowEvent&)>& matches) override;
     void closeAll() override;
 
   private:

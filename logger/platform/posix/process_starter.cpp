@@ -1,9 +1,12 @@
 #include "logger/platform/process_starter.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -113,6 +116,71 @@ pid_t spawn(const std::string& program, const std::vector<std::string>& argument
     return error == 0 ? pid : 0;
 }
 
+// Runs `program` under a guardian process that leads a session and process
+// group of its own, in which the program and all it starts run. The guardian
+// ends the whole group when this process ends, however it ends (it asks the
+// kernel for a signal at its parent's death); otherwise it waits for the
+// program and ends with it. Between fork and exec only system calls are made.
+pid_t spawnGuarded(const std::string& program, const std::vector<std::string>& arguments,
+                   const std::string& workingFolder, bool hidden) {
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    const char* folder = workingFolder.empty() ? nullptr : workingFolder.c_str();
+    const pid_t parent = getpid();
+    const pid_t guardian = fork();
+    if (guardian != 0) return guardian > 0 ? guardian : 0;
+
+    setsid();
+    struct sigaction endGroup {};
+    endGroup.sa_handler = [](int) { kill(0, SIGKILL); };
+    sigaction(SIGTERM, &endGroup, nullptr);
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (getppid() != parent) kill(0, SIGKILL);  // the program ended before the request
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    signal(SIGPIPE, SIG_DFL);
+    signal(SIGCHLD, SIG_DFL);
+    const pid_t child = fork();
+    if (child == 0) {
+        signal(SIGTERM, SIG_DFL);
+        if (folder != nullptr && chdir(folder) != 0) _exit(127);
+        if (hidden) {
+            const int null = open("/dev/null", O_RDWR);
+            dup2(null, 0);
+            dup2(null, 1);
+            dup2(null, 2);
+        }
+        close_range(3, ~0U, 0);
+        execve(program.c_str(), argv.data(), environ);
+        _exit(127);
+    }
+    int status = 0;
+    while (child > 0 && waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    _exit(child > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : 127);
+}
+
+// Waits up to `timeoutMs` for the child to end (reaping it); true when it has.
+bool ended(pid_t pid, int timeoutMs) {
+    if (timeoutMs > 0) {
+        const int handle = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+        if (handle >= 0) {
+            pollfd ready{handle, POLLIN, 0};
+            while (poll(&ready, 1, timeoutMs) < 0 && errno == EINTR) {
+            }
+            close(handle);
+        }
+    }
+    int status = 0;
+    pid_t result;
+    while ((result = waitpid(pid, &status, WNOHANG)) < 0 && errno == EINTR) {
+    }
+    return result != 0;
+}
+
 void waitFor(pid_t pid) {
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
@@ -159,14 +227,17 @@ std::vector<std::string> splitCommandLine(const std::string& commandLine) {
 ProcessHandle PosixProgramStarter::start(
     const std::string& commandLine, const std::string& file,
     const std::string& /*parameters: xdg-open takes the document alone*/,
-    const std::string& workingFolder, unsigned options) {
+    const std::string& workingFolder, unsigned options, const WaitingHook& whileWaiting) {
     const bool hidden = (options & kHidden) != 0;
+    const bool ownGroup = (options & kOwnGroup) != 0;
     const std::string folder = cp1252ToUtf8(workingFolder);
     pid_t pid = 0;
     const std::vector<std::string> arguments = splitCommandLine(commandLine);
     if (!arguments.empty()) {
         const std::string program = findProgram(arguments.front(), true, folder);
-        if (!program.empty()) pid = spawn(program, arguments, folder, hidden);
+        if (!program.empty())
+            pid = ownGroup ? spawnGuarded(program, arguments, folder, hidden)
+                           : spawn(program, arguments, folder, hidden);
     }
     if (pid == 0) {
         // Not a program: the desktop opens the document or address with its
@@ -186,8 +257,20 @@ ProcessHandle PosixProgramStarter::start(
     }
     if (pid == 0) return 0;
     if ((options & kWait) != 0) {
+        if (!whileWaiting) {
+            waitFor(pid);
+        } else {
+            // The caller serves its windows between short waits for the end.
+            while (!ended(pid, 0)) {
+                if (!whileWaiting()) {
+                    if (ownGroup) kill(-pid, SIGKILL);  // the guardian leads the group
+                    waitFor(pid);
+                    break;
+                }
+                if (ended(pid, 10)) break;
+            }
+        }
         // The process has ended and been reaped: there is nothing left to keep.
-        waitFor(pid);
         return 1;
     }
     if ((options & kKeepHandle) == 0) {

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -18,6 +19,8 @@
 #include <QTimer>
 #include <QValidator>
 #include <QWindow>
+#include <algorithm>
+#include <utility>
 
 #include "logger/ui/qt/qt_text.h"
 
@@ -91,13 +94,86 @@ void setColourRole(QWidget* widget, QPalette::ColorRole role, Colour colour) {
 
 }  // namespace
 
+// User input reaches the windows only while the program waits for it (the
+// event wait, a modal prompt or message box). At every other moment the
+// window system is still served, so the windows repaint, but input is not
+// taken: a click on an enabled button becomes an event for the next wait, as
+// Windows keeps it in the queue; everything else is dropped. Close requests
+// are events anyway.
+class InputGate final : public QObject {
+  public:
+    explicit InputGate(QtDesktop& desktop) : desktop_(desktop) {
+        if (QCoreApplication* application = QCoreApplication::instance())
+            application->installEventFilter(this);
+    }
+
+    // Open while an object of this kind lives.
+    class Open {
+      public:
+        explicit Open(InputGate& gate) : gate_(gate) { ++gate_.open_; }
+        ~Open() { --gate_.open_; }
+        Open(const Open&) = delete;
+        Open& operator=(const Open&) = delete;
+
+      private:
+        InputGate& gate_;
+    };
+
+  protected:
+    bool eventFilter(QObject* receiver, QEvent* event) override {
+        // Input arrives at a top-level window first; only there is it judged.
+        if (!receiver->isWindowType()) return false;
+        const auto* window = static_cast<QWindow*>(receiver);
+        switch (event->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonDblClick: {
+                if (open_ > 0) return false;
+                const auto* mouse = static_cast<QMouseEvent*>(event);
+                pressed_ = desktop_.buttonAt(window, mouse->position().toPoint());
+                return true;
+            }
+            case QEvent::MouseButtonRelease: {
+                const auto* mouse = static_cast<QMouseEvent*>(event);
+                const std::optional<WindowEvent> under =
+                    desktop_.buttonAt(window, mouse->position().toPoint());
+                const std::optional<WindowEvent> pressed = std::exchange(pressed_, std::nullopt);
+                // A press kept while input was closed ends in a click here.
+                if (pressed && under && pressed->control == under->control) {
+                    desktop_.post(*pressed);
+                    return true;
+                }
+                // Otherwise a release goes through: it completes a press that a
+                // button took while input was open, and is harmless elsewhere.
+                return false;
+            }
+            case QEvent::MouseMove:
+            case QEvent::Wheel:
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+            case QEvent::ShortcutOverride:
+            case QEvent::TouchBegin:
+            case QEvent::TouchUpdate:
+            case QEvent::TouchEnd:
+            case QEvent::ContextMenu:
+                return open_ == 0;
+            default:
+                return false;
+        }
+    }
+
+  private:
+    QtDesktop& desktop_;
+    int open_ = 0;
+    std::optional<WindowEvent> pressed_;  // a press on a button while input was closed
+};
+
 void useWindowsGuiMetrics(QApplication& application) {
     QFont font(QStringLiteral("Arial"));
     font.setPointSize(8);
     application.setFont(font);
 }
 
-QtDesktop::QtDesktop() = default;
+QtDesktop::QtDesktop() : gate_(std::make_unique<InputGate>(*this)) {}
 
 QtDesktop::~QtDesktop() {
     closeAll();
@@ -303,6 +379,7 @@ std::string QtDesktop::askText(const std::string& title, const std::string& mess
         centreOnScreen(dialog, QSize(300, 130));
     }
     field->setFocus(Qt::OtherFocusReason);
+    InputGate::Open open(*gate_);
     const int result = dialog.exec();
     return result == QDialog::Accepted ? fromQString(field->text()) : std::string();
 }
@@ -352,6 +429,7 @@ int QtDesktop::showMessage(const std::string& title, const std::string& text,
     box.setObjectName(QStringLiteral("showMessage"));
     box.setTextFormat(Qt::PlainText);
     box.setWindowModality(Qt::ApplicationModal);
+    InputGate::Open open(*gate_);
     const int answer = box.exec();
     if (answer == QMessageBox::Yes) return kAnswerYes;
     if (answer == QMessageBox::No) return kAnswerNo;
@@ -359,6 +437,7 @@ int QtDesktop::showMessage(const std::string& title, const std::string& text,
 }
 
 std::optional<WindowEvent> QtDesktop::waitForEvent(std::int64_t timeoutMs) {
+    InputGate::Open open(*gate_);
     if (events_.empty()) {
         if (timeoutMs <= 0) {
             QCoreApplication::processEvents(QEventLoop::AllEvents);
@@ -385,7 +464,35 @@ std::optional<WindowEvent> QtDesktop::waitForEvent(std::int64_t timeoutMs) {
 void QtDesktop::updateDisplay() {
     for (auto& [number, window] : windows_)
         if (window) window->repaint();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    serveWithoutInput(0);
+}
+
+void QtDesktop::serveWithoutInput(std::int64_t milliseconds) {
+    if (milliseconds <= 0) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        return;
+    }
+    // The window system's own wait, so that the time passes without spinning.
+    QEventLoop loop;
+    QTimer::singleShot(static_cast<int>(std::min<std::int64_t>(milliseconds, 24LL * 3600 * 1000)),
+                       Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool QtDesktop::hasPendingEvent(const std::function<bool(const WindowEvent&)>& matches) {
+    return std::any_of(events_.begin(), events_.end(), matches);
+}
+
+std::optional<WindowEvent> QtDesktop::buttonAt(const QWindow* handle, QPoint point) const {
+    for (const auto& [number, window] : windows_) {
+        if (!window || window->windowHandle() != handle) continue;
+        QWidget* child = window->childAt(point);
+        for (const auto& [id, control] : controls_)
+            if (control && control == child && qobject_cast<QPushButton*>(child) &&
+                child->isEnabled())
+                return WindowEvent{WindowEvent::Kind::Control, number, id};
+    }
+    return std::nullopt;
 }
 
 void QtDesktop::closeAll() {

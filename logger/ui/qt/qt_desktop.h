@@ -3,13 +3,18 @@
 #include <QWidget>
 #include <deque>
 #include <map>
+#include <memory>
+#include <optional>
 
 #include "logger/ui/desktop.h"
 
 class QApplication;
 class QEventLoop;
+class QWindow;
 
 namespace kelvinor {
+
+class InputGate;
 
 // The windows' fixed pixel geometry was laid out for the Windows GUI font
 // (8-point sans serif); the same size keeps every label inside its control.
@@ -40,6 +45,8 @@ class QtDesktop final : public Desktop {
                     MessageButtons buttons) override;
     std::optional<WindowEvent> waitForEvent(std::int64_t timeoutMs) override;
     void updateDisplay() override;
+    void serveWithoutInput(std::int64_t milliseconds) override;
+    bool hasPendingEvent(const std::function<bool(const WindowEvent&)>& matches) override;
     void closeAll() override;
 
     // For tests of the real widgets.
@@ -49,10 +56,15 @@ class QtDesktop final : public Desktop {
     void post(const WindowEvent& event);
 
   private:
+    friend class InputGate;
+    // The window and control numbers of an enabled button at `point` of a window.
+    std::optional<WindowEvent> buttonAt(const QWindow* window, QPoint point) const;
+
     std::map<int, QPointer<QWidget>> windows_;
     std::map<int, QPointer<QWidget>> controls_;
     std::deque<WindowEvent> events_;
     QEventLoop* waiting_ = nullptr;
+    std::unique_ptr<InputGate> gate_;
 };
 
 }  // namespace kelvinor

@@ -17,24 +17,22 @@ namespace kelvinor {
 namespace {
 
 // The program's pauses (after a sound cue, before the log question) take no
-// user input, as on Windows, but keep Qt's other events served: the audio
-// backend needs them to get a started cue to the sound server.
+// user input, as on Windows, but keep the window system served: the windows
+// repaint, and a stop click or close request is kept for the next wait.
 class PausingClock final : public Clock {
   public:
+    explicit PausingClock(Desktop& desktop) : desktop_(desktop) {}
     std::int64_t calendarSeconds() override { return system_.calendarSeconds(); }
     LocalTime toLocal(std::int64_t seconds) override { return system_.toLocal(seconds); }
     std::int64_t monotonicMs() override { return system_.monotonicMs(); }
     void sleepMs(std::int64_t milliseconds) override {
         const std::int64_t end = monotonicMs() + milliseconds;
-        for (std::int64_t left = milliseconds; left > 0; left = end - monotonicMs()) {
-            QCoreApplication::processEvents(
-                QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents,
-                static_cast<int>(std::min<std::int64_t>(left, 50)));
-            system_.sleepMs(std::min<std::int64_t>(end - monotonicMs(), 5));
-        }
+        for (std::int64_t left = milliseconds; left > 0; left = end - monotonicMs())
+            desktop_.serveWithoutInput(left);
     }
 
   private:
+    Desktop& desktop_;
     SystemClock system_;
 };
 
@@ -42,7 +40,7 @@ class PausingClock final : public Clock {
 
 RealHost::RealHost(std::function<void(int)> exitProcess)
     : desktop_(std::make_unique<QtDesktop>()),
-      clock_(std::make_unique<PausingClock>()),
+      clock_(std::make_unique<PausingClock>(*desktop_)),
       sound_(std::make_unique<QtSoundOutput>()),
       starter_(std::make_unique<PosixProgramStarter>()) {
     host_ = std::make_unique<Host>(Host{*desktop_, *clock_, *sound_, *starter_, [] { return true; },
