@@ -37,6 +37,7 @@ void sendAlarmMail(ProgramState& state, Host& host) {
     if (state.mailAttachFlag == "+Anhang" || state.mailAttachFlag == "+anhang")
         message.attachFile("TempLogbuch-Kelvinor.txt", state.lastLogFileName, "text/plain");
     message.addRecipient(state.mailRecipient, kRecipientTo);
+    message.setTimeouts(host.mailTimeouts);
     message.sendMail(state.mailServer, kSmtpPort, host.clock);
     MailStatus status = 0;
     do {

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "logger/core/clock.h"
+#include "logger/mail/mail_timeouts.h"
 #include "logger/sound/sound_output.h"
 #include "logger/ui/desktop.h"
 #include "logger/ui/program_starter.h"
@@ -19,6 +20,8 @@ struct Host {
     // Ends the process with the exit code; never returns (the scenario host
     // unwinds to the test instead).
     std::function<void(int)> exitProcess;
+    // The alarm e-mail's time-outs; tests make them short.
+    MailTimeouts mailTimeouts{};
 };
 
 }  // namespace kelvinor

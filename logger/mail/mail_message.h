@@ -10,6 +10,7 @@
 
 #include "logger/core/clock.h"
 #include "logger/core/date_mask.h"
+#include "logger/mail/mail_timeouts.h"
 #include "logger/platform/large_buffer.h"
 
 namespace kelvinor {
@@ -26,14 +27,6 @@ inline constexpr unsigned kRecipientTo = 1;
 inline constexpr unsigned kRecipientCc = 2;
 
 enum class CharacterSet { Latin1 };
-
-// Every wait of the dialogue is bounded, whatever the server sends or keeps back.
-struct MailTimeouts {
-    int connectMs = 20'000;    // name resolution and connection together
-    int replyMs = 10'000;      // one reply, from the start of its wait to its last line
-    int sendMs = 10'000;       // one send, while the server takes nothing
-    int dialogueMs = 300'000;  // the whole dialogue, message data included
-};
 
 // Starts the socket layer; on POSIX systems there is nothing to start.
 bool startNetwork();

@@ -38,10 +38,10 @@ class PausingClock final : public Clock {
 
 }  // namespace
 
-RealHost::RealHost(std::function<void(int)> exitProcess)
+RealHost::RealHost(std::function<void(int)> exitProcess, std::unique_ptr<SoundOutput> sound)
     : desktop_(std::make_unique<QtDesktop>()),
       clock_(std::make_unique<PausingClock>(*desktop_)),
-      sound_(std::make_unique<QtSoundOutput>()),
+      sound_(sound ? std::move(sound) : std::make_unique<QtSoundOutput>()),
       starter_(std::make_unique<PosixProgramStarter>()) {
     host_ = std::make_unique<Host>(Host{*desktop_, *clock_, *sound_, *starter_, [] { return true; },
                                         exitProcess ? exitProcess : [](int code) {

@@ -12,8 +12,10 @@ class PosixProgramStarter;
 
 class RealHost {
   public:
-    // `exitProcess` ends the program; by default the process exits with the code.
-    explicit RealHost(std::function<void(int)> exitProcess = {});
+    // `exitProcess` ends the program; by default the process exits with the
+    // code. `sound` replaces the Qt sound output (for tests).
+    explicit RealHost(std::function<void(int)> exitProcess = {},
+                      std::unique_ptr<SoundOutput> sound = nullptr);
     ~RealHost();
     Host& host() { return *host_; }
     QtDesktop& desktop() { return *desktop_; }
