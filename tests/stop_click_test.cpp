@@ -254,7 +254,9 @@ TEST(StopClick, EveryMomentOfACycleEndsTheRecordingAtTheNextPass) {
         EXPECT_EQ(o.rows, c.rows) << c.name;
         EXPECT_GE(o.clickToQuestion, 0.0) << c.name;
         EXPECT_LE(o.clickToQuestion, c.latest) << c.name;
-        if (c.moment == Moment::Read) EXPECT_GT(o.exposuresDuringRead, 0);
+        if (c.moment == Moment::Read) {
+            EXPECT_GT(o.exposuresDuringRead, 0);
+        }
     }
 }
 
