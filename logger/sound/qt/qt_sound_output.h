@@ -1,8 +1,12 @@
 #pragma once
-// The sound output on Qt Multimedia: one audio sink per cue in the cue's own
-// format, which reads the cue from memory. The sinks are fed from Qt's event
-// loop: the program's pauses keep Qt's non-input events served (see the Qt
-// host), so a cue plays on while the program waits.
+// The sound output on Qt Multimedia. Each cue keeps its samples in memory;
+// every play opens a fresh audio sink for it that reads the cue from its
+// start. A sink is never started twice: with Qt 6.4's PulseAudio backend a
+// restarted sink falls silent after a few plays (buffer underflows cut it
+// short). A cue's previous sink is stopped and released when it is played
+// again; different cues have sinks of their own and can sound together. The
+// sinks are fed from Qt's event loop, which the program's pauses keep served.
+#include <QAudioFormat>
 #include <QByteArray>
 #include <array>
 #include <memory>
@@ -25,9 +29,10 @@ class QtSoundOutput final : public SoundOutput {
 
   private:
     struct Cue {
-        QByteArray samples;
-        std::unique_ptr<QBuffer> buffer;   // the sink reads the cue from here
-        std::unique_ptr<QAudioSink> sink;  // kept alive: stopping it at idle would cut the end
+        QAudioFormat format;
+        QByteArray samples;  // a short silent lead-in, then the cue
+        std::unique_ptr<QBuffer> buffer;   // the playing sink reads the cue from here
+        std::unique_ptr<QAudioSink> sink;  // the latest play's; kept until the next one
     };
     bool opened_ = false;
     std::array<Cue, 3> cues_;
