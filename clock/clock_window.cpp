@@ -42,6 +42,8 @@ void ClockWindow::place() {
     if (screen == nullptr) return;
     QMargins frame;
     if (const QWindow* handle = windowHandle()) frame = handle->frameMargins();
+    placed_ = true;
+    placedFrame_ = frame;
     const QSize outer = size() + QSize(frame.left() + frame.right(), frame.top() + frame.bottom());
     const QRect area = screen->geometry();
     const Point at =
@@ -51,6 +53,12 @@ void ClockWindow::place() {
 
 bool ClockWindow::event(QEvent* event) {
     const bool handled = QWidget::event(event);
+    // The window manager's frame arrives unannounced: any event (the
+    // refresh timer's at the latest) checks whether it has changed.
+    if (placed_ && event->type() != QEvent::Paint) {
+        const QWindow* handle = windowHandle();
+        if (handle != nullptr && handle->frameMargins() != placedFrame_) place();
+    }
     // Every window event refreshes the text too, as the timer does.
     if (ready_ && !refreshing_ && event->type() != QEvent::Paint && event->type() != QEvent::Timer)
         refresh();

@@ -11,7 +11,9 @@ class ClockWindow final : public QWidget {
   public:
     ClockWindow();
     QLabel* field() const { return field_; }
-    // Puts the window at its place on the primary screen.
+    // Puts the window at its place on the primary screen, by its outer frame;
+    // done again whenever the window manager changes the frame (the frame is
+    // known only some time after the window is shown).
     void place();
 
   protected:
@@ -24,6 +26,8 @@ class ClockWindow final : public QWidget {
     QTimer timer_;
     bool refreshing_ = false;
     bool ready_ = false;  // events arrive while the constructor still builds the window
+    bool placed_ = false;
+    QMargins placedFrame_;  // the frame margins the last placement used
 };
 
 }  // namespace horalux

@@ -29,7 +29,8 @@ using namespace kelvinor;
 class CountingSound final : public SoundOutput {
   public:
     bool open() override { return real_.open(); }
-    bool loadCue(int cue, const WaveFormat& format, std::span<const std::uint8_t> samples) override {
+    bool loadCue(int cue, const WaveFormat& format,
+                 std::span<const std::uint8_t> samples) override {
         return real_.loadCue(cue, format, samples);
     }
     void play(int cue) override {
@@ -71,9 +72,9 @@ int main(int argc, char** argv) {
         auto* book = qobject_cast<QPlainTextEdit*>(desktop.control(logbook));
         auto button = [&](int id) { return qobject_cast<QPushButton*>(desktop.control(id)); };
         if (box != nullptr && box->isVisible()) {
-            QTest::mouseClick(box->buttons().size() > 1 ? box->button(QMessageBox::No)
-                                                        : box->buttons().front(),
-                              Qt::LeftButton);
+            QTest::mouseClick(
+                box->buttons().size() > 1 ? box->button(QMessageBox::No) : box->buttons().front(),
+                Qt::LeftButton);
         } else if (QDialog* dialog = openPrompt(); dialog != nullptr && !answers.empty()) {
             auto* field = dialog->findChild<QLineEdit*>();
             field->setText(answers.front());
@@ -107,6 +108,7 @@ int main(int argc, char** argv) {
         exitCode = ended.exitCode;
     }
     const int total = cues.plays[0] + cues.plays[1] + cues.plays[2];
-    std::printf("%d alarm cycles, %d clicks: %d cues played\n", cues.plays[2], cues.plays[0], total);
+    std::printf("%d alarm cycles, %d clicks: %d cues played\n", cues.plays[2], cues.plays[0],
+                total);
     return exitCode == 0 && cues.plays[2] == 30 ? 0 : 1;
 }

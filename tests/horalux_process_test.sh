@@ -25,3 +25,37 @@ check() {
 check 1280x1024 1043,769
 check 1024x768 452,356
 check 1600x900 740,422
+
+# Under a window manager (Debian's openbox) the outer frame's corner is the
+# place: the client's place less the frame extents.
+check_managed() {
+    local size=$1 expected=$2 display=:$((150 + RANDOM % 100))
+    Xvfb "$display" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
+    local xvfb=$!
+    for _ in $(seq 50); do DISPLAY=$display xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+    DISPLAY=$display openbox --sm-disable >/dev/null 2>&1 &
+    local wm=$!
+    for _ in $(seq 100); do
+        DISPLAY=$display xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+        sleep 0.05
+    done
+    DISPLAY=$display QT_QPA_PLATFORM=xcb "$horalux" >/dev/null 2>&1 &
+    local clock=$!
+    local window
+    window=$(DISPLAY=$display timeout 10 xdotool search --sync --onlyvisible --name '^Horalux$' | head -1)
+    sleep 1
+    local info extents
+    info=$(DISPLAY=$display xwininfo -id "$window")
+    extents=$(DISPLAY=$display xprop -id "$window" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
+    kill "$clock" "$wm" "$xvfb" 2>/dev/null || true
+    wait 2>/dev/null || true
+    local x y w h left right top bottom
+    x=$(echo "$info" | awk -F: '/Absolute upper-left X/ { print $2 + 0 }')
+    y=$(echo "$info" | awk -F: '/Absolute upper-left Y/ { print $2 + 0 }')
+    w=$(echo "$info" | awk -F: '/Width/ { print $2 + 0 }')
+    h=$(echo "$info" | awk -F: '/Height/ { print $2 + 0 }')
+    read -r left right top bottom <<<"$extents"
+    echo "$size under openbox: outer corner at $((x - left)),$((y - top)), client ${w}x$h, frame $left $right $top $bottom"
+    [ "$((x - left)),$((y - top))" = "$expected" ] && [ "${w}x$h" = "120x55" ] && [ "$top" -gt 0 ]
+}
+check_managed 1280x1024 1043,769

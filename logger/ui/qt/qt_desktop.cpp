@@ -75,13 +75,58 @@ void centreOnScreen(QWidget& widget, QSize outer) {
                 area.y() + (area.height() - outer.height()) / 2);
 }
 
-// The outer size of a shown window; window managers may add a frame.
-QSize frameExtra(QWidget& widget) {
-    if (const QWindow* handle = widget.windowHandle()) {
-        const QMargins m = handle->frameMargins();
-        return QSize(m.left() + m.right(), m.top() + m.bottom());
+// Places a window by its outer frame. A window manager adds the frame some
+// time after show(); until then the frame margins read zero. So the placement
+// is applied again whenever the margins the window reports have changed.
+class FramePlacement final : public QObject {
+  public:
+    using Place = std::function<void(QWidget&, QMargins)>;
+    FramePlacement(QWidget& window, Place place) : QObject(&window), place_(std::move(place)) {
+        window.installEventFilter(this);
+        apply(window);
+        // The frame may come without an event of the window's own: look
+        // again every 50 ms for the first two seconds.
+        auto* poll = new QTimer(this);
+        QObject::connect(poll, &QTimer::timeout, this, [this, poll, &window] {
+            apply(window);
+            if (++polls_ >= 40) poll->stop();
+        });
+        poll->start(50);
     }
-    return QSize(0, 0);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::Show:
+            case QEvent::Move:
+            case QEvent::Resize:
+            case QEvent::WindowStateChange:
+                apply(*static_cast<QWidget*>(watched));
+                break;
+            default:
+                break;
+        }
+        return false;
+    }
+
+  private:
+    void apply(QWidget& window) {
+        const QWindow* handle = window.windowHandle();
+        const QMargins frame = handle != nullptr ? handle->frameMargins() : QMargins();
+        if (applied_ && frame == frame_) return;
+        applied_ = true;
+        frame_ = frame;
+        place_(window, frame);
+    }
+
+    Place place_;
+    int polls_ = 0;
+    bool applied_ = false;
+    QMargins frame_;
+};
+
+QSize frameSize(QMargins frame) {
+    return QSize(frame.left() + frame.right(), frame.top() + frame.bottom());
 }
 
 void setColourRole(QWidget* widget, QPalette::ColorRole role, Colour colour) {
@@ -193,12 +238,13 @@ void QtDesktop::openWindow(const WindowSpec& layout) {
     auto* window = new ProgramWindow(*this, layout.window, flags);
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     window->setWindowTitle(toQString(layout.title));
-    window->setFixedSize(layout.clientWidth, layout.clientHeight);
-    centreOnScreen(*window, QSize(layout.clientWidth, layout.clientHeight));
+    const QSize client(layout.clientWidth, layout.clientHeight);
+    window->setFixedSize(client);
+    // The client size is the window's; centred by the outer size.
+    new FramePlacement(*window, [client](QWidget& w, QMargins frame) {
+        centreOnScreen(w, client + frameSize(frame));
+    });
     window->show();
-    const QSize extra = frameExtra(*window);
-    if (!extra.isNull())
-        centreOnScreen(*window, QSize(layout.clientWidth, layout.clientHeight) + extra);
     windows_[layout.window] = window;
 }
 
@@ -369,15 +415,12 @@ std::string QtDesktop::askText(const std::string& title, const std::string& mess
     ok->setDefault(true);
     ok->setAutoDefault(true);
     QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
-    dialog.setFixedSize(300, 130);
-    centreOnScreen(dialog, QSize(300, 130));
+    // The prompt's outer size is 300 x 130, frame included, centred.
+    new FramePlacement(dialog, [](QWidget& w, QMargins frame) {
+        w.setFixedSize(QSize(300, 130) - frameSize(frame));
+        centreOnScreen(w, QSize(300, 130));
+    });
     dialog.show();
-    const QSize extra = frameExtra(dialog);
-    if (!extra.isNull()) {
-        // The outer size is 300 x 130 with the window manager's frame.
-        dialog.setFixedSize(QSize(300, 130) - extra);
-        centreOnScreen(dialog, QSize(300, 130));
-    }
     field->setFocus(Qt::OtherFocusReason);
     InputGate::Open open(*gate_);
     const int result = dialog.exec();
