@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libqt6opengl6
     libgtest-dev libgmock-dev libbenchmark-dev clang-format
     xvfb xauth x11-utils xdotool imagemagick fonts-liberation xdg-utils openbox
-    pulseaudio pulseaudio-utils sox
+    pulseaudio pulseaudio-utils sox procps
     python3 python3-aiosmtpd
     digitemp
 )
