@@ -9,19 +9,8 @@ set -euo pipefail
 play_cue=$1
 recording_test=$2
 here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
-export XDG_RUNTIME_DIR=$work/runtime
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-export HOME=$work
-cleanup() { kill "${server:-}" "${recorder:-}" 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$work"; }
-trap cleanup EXIT
-
-pulseaudio -n --daemonize=no --exit-idle-time=-1 --disable-shm=yes \
-    --load="module-native-protocol-unix" --load="module-null-sink sink_name=kelvinor_test" \
-    >"$work/pulse.log" 2>&1 &
-server=$!
-for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
-pactl set-default-sink kelvinor_test
+. "$here/private-pulse.sh"
+start_private_pulse
 
 # record NAME COMMAND...: the sink's monitor while COMMAND runs; prints the
 # number of sounds heard.

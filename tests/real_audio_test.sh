@@ -4,12 +4,7 @@
 # Without a server the output reports no device and nothing waits.
 set -euo pipefail
 play_cue=$1
-work=$(mktemp -d)
-export XDG_RUNTIME_DIR=$work/runtime
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-export HOME=$work
-cleanup() { kill "${server:-}" "${recorder:-}" 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$work"; }
-trap cleanup EXIT
+. "$(dirname "$0")/private-pulse.sh"
 
 start=$(date +%s%N)
 out=$("$play_cue" 0)
@@ -17,12 +12,7 @@ ms=$((($(date +%s%N) - start) / 1000000))
 echo "no server: $out in ${ms} ms"
 [ "$out" = "ready=0" ] && [ "$ms" -lt 1000 ]
 
-pulseaudio -n --daemonize=no --exit-idle-time=-1 --disable-shm=yes \
-    --load="module-native-protocol-unix" --load="module-null-sink sink_name=kelvinor_test" \
-    >"$work/pulse.log" 2>&1 &
-server=$!
-for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
-pactl set-default-sink kelvinor_test
+start_private_pulse
 
 status=0
 # cue: shortest and longest sound in ms above 0.5 % of full scale (the click
