@@ -35,8 +35,8 @@ status=0
 # cues, pause after each cue's end (ms), plays: the click at the program's
 # own rhythm (500 ms from one cue to the next); the longer cues with a
 # silence after each, so that every play is a sound of its own.
-for spec in "0 470 50" "1 150 50" "2 150 50" "012 150 30"; do
-    set -- $spec
+for plan in "0 470 50" "1 150 50" "2 150 50" "012 150 30"; do
+    set -- $plan
     cues=$(repeat "$1" "$3")
     [ "$1" = 012 ] && cues=$(for _ in $(seq 10); do printf 012; done)
     heard=$(record "cues$1" "$play_cue" "$cues" "$2")
