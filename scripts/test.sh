@@ -20,6 +20,7 @@ run_suite() {
 run_suite build
 run_suite build-live -DKELVINOR_DEMO_MODE=OFF
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
+    LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp \
     run_suite build-asan -DKELVINOR_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 
 if [ $status -eq 0 ]; then echo "all suites passed"; else echo "some suites failed"; fi

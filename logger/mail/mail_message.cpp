@@ -175,8 +175,7 @@ void MailMessage::addRecipient(const std::string& address, unsigned kind) {
 }
 
 bool MailMessage::writeMessage(const LocalTime& now, const PieceSink& send) {
-    std::string head = "From: " + sender_ + "\r\nSubject: " + subject_ + "\r\n";
-    if (!send(head)) return false;
+    if (!send("From: " + sender_ + "\r\nSubject: " + subject_ + "\r\n")) return false;
     for (unsigned kind : {kRecipientTo, kRecipientCc}) {
         std::vector<std::string> listed;  // in the order they were added
         for (auto it = recipients_.rbegin(); it != recipients_.rend(); ++it)
