@@ -32,8 +32,8 @@ bool QtSoundOutput::loadCue(int cue, const WaveFormat& format,
     // A lead-in of 60 ms of silence: the start of a new stream can be lost on
     // its way to the server (measured: without it 21 of 50 clicks were heard,
     // with it 50 of 50).
-    c.samples = QByteArray(audio.bytesForDuration(60'000),
-                           format.bitsPerSample == 8 ? char(128) : char(0));
+    c.samples =
+        QByteArray(audio.bytesForDuration(60'000), format.bitsPerSample == 8 ? char(128) : char(0));
     c.samples.append(reinterpret_cast<const char*>(samples.data()),
                      static_cast<qsizetype>(samples.size()));
     return true;
