@@ -30,7 +30,7 @@ class QtSoundOutput final : public SoundOutput {
   private:
     struct Cue {
         QAudioFormat format;
-        QByteArray samples;  // a short silent lead-in, then the cue
+        QByteArray samples;                // a short silent lead-in, then the cue
         std::unique_ptr<QBuffer> buffer;   // the playing sink reads the cue from here
         std::unique_ptr<QAudioSink> sink;  // the latest play's; kept until the next one
     };
