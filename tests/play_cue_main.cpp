@@ -44,8 +44,8 @@ int main(int argc, char** argv) {
         const auto wave = kelvinor::readWave(kelvinor::cueImage(i));
         loaded = loaded && wave && output.loadCue(i, wave->format, wave->samples);
         if (wave)
-            lengthMs[i] = static_cast<int>(wave->samples.size() * 1000 /
-                                           wave->format.averageBytesPerSecond);
+            lengthMs[i] =
+                static_cast<int>(wave->samples.size() * 1000 / wave->format.averageBytesPerSecond);
     }
     std::printf("ready=1 loaded=%d\n", loaded ? 1 : 0);
     std::fflush(stdout);
