@@ -263,7 +263,9 @@ ProcessHandle PosixProgramStarter::start(
             // The caller serves its windows between short waits for the end.
             while (!ended(pid, 0)) {
                 if (!whileWaiting()) {
-                    if (ownGroup) kill(-pid, SIGKILL);  // the guardian leads the group
+                    // The guardian leads the group; a guardian that has not yet
+                    // made its group has not started the program either.
+                    if (!ownGroup || kill(-pid, SIGKILL) != 0) kill(pid, SIGKILL);
                     waitFor(pid);
                     break;
                 }
