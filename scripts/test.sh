@@ -8,6 +8,12 @@ bash scripts/setup.sh
 
 export QT_QPA_PLATFORM=offscreen
 status=0
+
+echo "== formatting"
+sources=$(find logger clock tests bench -name '*.cpp' -o -name '*.h' | sort)
+# shellcheck disable=SC2086
+clang-format --dry-run --Werror $sources || status=1
+
 run_suite() {
     local folder=$1
     shift
