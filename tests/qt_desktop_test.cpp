@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QWindow>
 
 #include "logger/bus/config_files.h"
 #include "logger/bus/measurement.h"
@@ -218,6 +219,42 @@ TEST(QtDesktop, ClicksAndTheCloseBoxBecomeEvents) {
     EXPECT_EQ(event->kind, WindowEvent::Kind::CloseRequest);
     EXPECT_EQ(event->window, mainWindow);
     EXPECT_TRUE(s.desktop.window(mainWindow)->isVisible());  // the program decides
+}
+
+TEST(QtDesktop, InputOutsideTheWaitIsNotTakenButClicksOnEnabledButtonsAreKept) {
+    QtScenario s;
+    createMainWindowControls(s.state, s.host);
+    QWindow* window = s.desktop.window(mainWindow)->windowHandle();
+    auto centre = [&](int id) { return s.desktop.control(id)->geometry().center(); };
+    auto takeAll = [&] {
+        std::vector<int> controls;
+        while (auto event = s.desktop.waitForEvent(0)) controls.push_back(event->control);
+        return controls;
+    };
+    s.desktop.setEnabled(stopButton, false);
+    // Outside the wait: a click on an enabled button is kept, the button itself
+    // never sees it; a click on a disabled one and a key press are dropped.
+    QTest::mouseClick(window, Qt::LeftButton, {}, centre(clockToggle));
+    QTest::mouseClick(window, Qt::LeftButton, {}, centre(stopButton));
+    QTest::keyClick(window, Qt::Key_Space);
+    s.desktop.serveWithoutInput(0);
+    EXPECT_TRUE(s.desktop.hasPendingEvent(
+        [](const WindowEvent& e) { return e.kind == WindowEvent::Kind::Control; }));
+    EXPECT_FALSE(s.control<QPushButton>(clockToggle)->isChecked());
+    EXPECT_EQ(takeAll(), std::vector<int>{clockToggle});
+
+    // A press outside the wait whose release never came does not swallow the
+    // release of a later click that the button takes itself.
+    QTest::mousePress(window, Qt::LeftButton, {}, centre(instantQueryButton));
+    s.desktop.serveWithoutInput(0);
+    QTimer::singleShot(
+        20, [&] { QTest::mouseClick(window, Qt::LeftButton, {}, centre(instantQueryButton)); });
+    std::optional<WindowEvent> event;
+    for (int i = 0; i < 50 && !event; ++i) event = s.desktop.waitForEvent(100);
+    ASSERT_TRUE(event.has_value());
+    EXPECT_EQ(event->control, instantQueryButton);
+    EXPECT_FALSE(s.control<QPushButton>(instantQueryButton)->isDown());
+    EXPECT_TRUE(takeAll().empty());  // one click, one event
 }
 
 struct PromptCase {

@@ -443,9 +443,8 @@ TEST(FullDisk, AFailedAppendLeavesTheFileAsItWas) {
     fillDisk(smallDisk());
     EXPECT_FALSE(appendDurably(log, std::string(10'000, 'x') + "\r\n"));
     EXPECT_EQ(readFile(log), "first line\r\n");
-    writeFile(smallDisk() + "/source", "");
     fs::remove(smallDisk() + "/filler");
-    std::ofstream(smallDisk() + "/source", std::ios::binary) << std::string(20'000, 's');
+    writeFile(smallDisk() + "/source", std::string(20'000, 's'));
     fillDisk(smallDisk());
     EXPECT_FALSE(appendTail(smallDisk() + "/source", 0, copy));
     EXPECT_EQ(readFile(copy), "first line\r\n");

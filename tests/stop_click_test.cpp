@@ -143,7 +143,8 @@ Outcome recordAndClickAt(Moment moment) {
     ExposeCounter exposures([&] { return uncovered.load(); });
     std::atomic<int> cuesBeforeRecording{0};
     std::atomic<int> stopX{0}, stopY{0};
-    SteadyClock::time_point clicked{};
+    // When the click was sent, written by the user's thread, read by the pilot.
+    std::atomic<SteadyClock::time_point> clicked{};
     Outcome outcome;
     const QString question = QString::fromUtf8("Kelvinor: Log-Datei sofort öffnen?");
     QTimer pilot;
@@ -168,7 +169,7 @@ Outcome recordAndClickAt(Moment moment) {
             answer(d, "log.KLV");
         } else if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
                    box != nullptr && box->isVisible() && box->windowTitle() == question) {
-            outcome.clickToQuestion = secondsSince(clicked);
+            outcome.clickToQuestion = secondsSince(clicked.load());
             QTest::mouseClick(box->button(QMessageBox::No), Qt::LeftButton);
         }
     });

@@ -172,8 +172,11 @@ class InputGate final : public QObject {
         switch (event->type()) {
             case QEvent::MouseButtonPress:
             case QEvent::MouseButtonDblClick: {
-                if (open_ > 0) return false;
                 const auto* mouse = static_cast<QMouseEvent*>(event);
+                if (open_ > 0) {
+                    pressed_.reset();  // a new press: a kept one has lost its release
+                    return false;
+                }
                 pressed_ = desktop_.buttonAt(window, mouse->position().toPoint());
                 return true;
             }

@@ -2,8 +2,6 @@
 
 #include <unistd.h>
 
-#include <QCoreApplication>
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
