@@ -3,14 +3,11 @@
 # Without a window manager nothing gives new windows the focus, so `press`
 # focuses the window as a user's click would, then runs the key command.
 
+. scripts/xvfb-display.sh
+
 start_display() {
-    local display=:$((90 + RANDOM % 100))
-    Xvfb "$display" -screen 0 "${1:-1280x1024x24}" -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    export DISPLAY=$display
-    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
-    echo "Xvfb did not start" >&2
-    return 1
+    start_xvfb "${1:-1280x1024x24}" || return 1
+    export DISPLAY=$xvfb_display
 }
 
 # start_kelvinor BUILD FOLDER: Kelvinor of that build in a prepared working folder.

@@ -2,12 +2,12 @@
 # The real Horalux on real Xvfb screens: its place on 1280x1024, 1024x768 and
 # 1600x900, and termination from outside ending it at once.
 set -euo pipefail
+. "$(dirname "$0")/../scripts/xvfb-display.sh"
 horalux=$1
 check() {
-    local size=$1 expected=$2 display=:$((150 + RANDOM % 100))
-    Xvfb "$display" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
-    local xvfb=$!
-    for _ in $(seq 50); do DISPLAY=$display xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+    local size=$1 expected=$2
+    start_xvfb "${size}x24"
+    local display=$xvfb_display xvfb=$xvfb_pid
     DISPLAY=$display QT_QPA_PLATFORM=xcb "$horalux" >/dev/null 2>&1 &
     local clock=$!
     local window
@@ -29,24 +29,26 @@ check 1600x900 740,422
 # Under a window manager (Debian's openbox) the outer frame's corner is the
 # place: the client's place less the frame extents.
 check_managed() {
-    local size=$1 expected=$2 display=:$((150 + RANDOM % 100))
-    Xvfb "$display" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
-    local xvfb=$!
-    for _ in $(seq 50); do DISPLAY=$display xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-    DISPLAY=$display openbox --sm-disable >/dev/null 2>&1 &
-    local wm=$!
-    for _ in $(seq 100); do
-        DISPLAY=$display xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-        sleep 0.05
-    done
+    local size=$1 expected=$2
+    start_xvfb "${size}x24"
+    local display=$xvfb_display xvfb=$xvfb_pid
+    start_openbox "$display"
+    local wm=$wm_pid
     DISPLAY=$display QT_QPA_PLATFORM=xcb "$horalux" >/dev/null 2>&1 &
     local clock=$!
     local window
     window=$(DISPLAY=$display timeout 10 xdotool search --sync --onlyvisible --name '^Horalux$' | head -1)
+    # The frame exists once openbox has set the extents; on a busy machine
+    # that can take longer than a second. Then the place must settle.
+    local info extents=
+    for _ in $(seq 200); do
+        extents=$(DISPLAY=$display xprop -id "$window" _NET_FRAME_EXTENTS 2>/dev/null | grep ' = ' | sed 's/.*= //; s/,//g' || true)
+        [ -n "$extents" ] && break
+        sleep 0.05
+    done
     sleep 1
-    local info extents
     info=$(DISPLAY=$display xwininfo -id "$window")
-    extents=$(DISPLAY=$display xprop -id "$window" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
+    extents=$(DISPLAY=$display xprop -id "$window" _NET_FRAME_EXTENTS 2>/dev/null | grep ' = ' | sed 's/.*= //; s/,//g' || true)
     kill "$clock" "$wm" "$xvfb" 2>/dev/null || true
     wait 2>/dev/null || true
     local x y w h left right top bottom
@@ -54,7 +56,7 @@ check_managed() {
     y=$(echo "$info" | awk -F: '/Absolute upper-left Y/ { print $2 + 0 }')
     w=$(echo "$info" | awk -F: '/Width/ { print $2 + 0 }')
     h=$(echo "$info" | awk -F: '/Height/ { print $2 + 0 }')
-    read -r left right top bottom <<<"$extents"
+    read -r left right top bottom <<<"${extents:-0 0 0 0}"
     echo "$size under openbox: outer corner at $((x - left)),$((y - top)), client ${w}x$h, frame $left $right $top $bottom"
     [ "$((x - left)),$((y - top))" = "$expected" ] && [ "${w}x$h" = "120x55" ] && [ "$top" -gt 0 ]
 }
