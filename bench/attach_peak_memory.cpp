@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "logger/mail/mail_message.h"
+#include "logger/features/mail/mail_message.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/smtp_server.h"
 

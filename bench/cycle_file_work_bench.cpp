@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "logger/recording/log_file.h"
+#include "logger/features/recording/log_file.h"
 #include "tests/support/scenario.h"
 
 namespace {

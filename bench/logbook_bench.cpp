@@ -7,8 +7,8 @@
 #include <fstream>
 #include <string>
 
-#include "logger/ui/control_ids.h"
-#include "logger/ui/qt/qt_desktop.h"
+#include "logger/desktop/qt/qt_desktop.h"
+#include "logger/seams/control_ids.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "logger/mail/mail_encoding.h"
-#include "logger/platform/large_buffer.h"
+#include "logger/features/mail/mail_encoding.h"
+#include "logger/seams/large_buffer.h"
 
 namespace {
 

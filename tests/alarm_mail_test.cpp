@@ -5,10 +5,10 @@
 
 #include <filesystem>
 
-#include "logger/core/cp1252.h"
-#include "logger/core/files.h"
-#include "logger/mail/mail_encoding.h"
-#include "logger/ui/control_ids.h"
+#include "logger/features/mail/mail_encoding.h"
+#include "logger/seams/control_ids.h"
+#include "logger/seams/files.h"
+#include "logger/text/cp1252.h"
 #include "tests/support/scenario.h"
 #include "tests/support/smtp_server.h"
 #include "tests/support/smtp_sink.h"

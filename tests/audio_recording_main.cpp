@@ -14,11 +14,11 @@
 #include <cstdio>
 #include <deque>
 
-#include "logger/core/startup.h"
-#include "logger/sound/qt/qt_sound_output.h"
-#include "logger/ui/control_ids.h"
-#include "logger/ui/qt/qt_desktop.h"
-#include "logger/ui/qt/qt_host.h"
+#include "logger/application/startup.h"
+#include "logger/desktop/qt/qt_desktop.h"
+#include "logger/desktop/qt/qt_sound_output.h"
+#include "logger/program/real_host.h"
+#include "logger/seams/control_ids.h"
 #include "tests/support/scenario.h"
 
 namespace {

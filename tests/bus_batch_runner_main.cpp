@@ -3,7 +3,7 @@
 // the batch runs and look for what the batch started.
 #include <cstdio>
 
-#include "logger/bus/bus_command.h"
+#include "logger/features/bus/bus_command.h"
 #include "tests/support/scenario.h"
 
 int main(int argc, char** argv) {

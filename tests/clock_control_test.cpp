@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "logger/ui/control_ids.h"
+#include "logger/seams/control_ids.h"
 #include "tests/support/scenario.h"
 
 namespace kelvinor {

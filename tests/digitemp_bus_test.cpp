@@ -10,9 +10,9 @@
 #include <map>
 #include <sstream>
 
-#include "logger/bus/measurement.h"
-#include "logger/core/cp1252.h"
-#include "logger/core/files.h"
+#include "logger/features/bus/measurement.h"
+#include "logger/seams/files.h"
+#include "logger/text/cp1252.h"
 #include "tests/onewire/onewire_bus.h"
 #include "tests/support/onewire_fixture.h"
 #include "tests/support/scenario.h"

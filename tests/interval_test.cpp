@@ -1,11 +1,11 @@
-#include "logger/recording/interval.h"
+#include "logger/features/recording/interval.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
 
-#include "logger/core/cp1252.h"
-#include "logger/ui/control_ids.h"
+#include "logger/seams/control_ids.h"
+#include "logger/text/cp1252.h"
 #include "tests/support/scenario.h"
 
 namespace kelvinor {

@@ -1,11 +1,11 @@
-#include "logger/mail/mail_encoding.h"
+#include "logger/features/mail/mail_encoding.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
 
-#include "logger/mail/mail_message.h"
+#include "logger/features/mail/mail_message.h"
 #include "tests/support/scenario.h"
 
 namespace kelvinor {

@@ -4,9 +4,9 @@
 
 #include <filesystem>
 
-#include "logger/core/cp1252.h"
-#include "logger/core/files.h"
-#include "logger/ui/control_ids.h"
+#include "logger/seams/control_ids.h"
+#include "logger/seams/files.h"
+#include "logger/text/cp1252.h"
 #include "tests/support/expected_texts.h"
 #include "tests/support/scenario.h"
 

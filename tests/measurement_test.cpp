@@ -1,14 +1,15 @@
-#include "logger/bus/measurement.h"
+#include "logger/features/bus/measurement.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
 
-#include "logger/bus/config_files.h"
-#include "logger/core/cp1252.h"
-#include "logger/core/files.h"
-#include "logger/ui/control_ids.h"
+#include "logger/features/bus/config_files.h"
+#include "logger/features/bus/sensor_buses.h"
+#include "logger/seams/control_ids.h"
+#include "logger/seams/files.h"
+#include "logger/text/cp1252.h"
 #include "tests/support/bus_fixtures.h"
 #include "tests/support/scenario.h"
 
@@ -21,6 +22,7 @@ using Values = std::vector<std::string>;
 
 void prepare(ProgramState& state, int demoMode, int sensors) {
     state.demoMode = demoMode;
+    chooseSensorBus(state);
     state.soundEnabled = 1;
     state.commandInterpreter = "command";
     state.dataLineCommand = "/cDATALINE.BAT";

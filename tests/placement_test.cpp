@@ -13,7 +13,7 @@
 #include <cstdio>
 #include <string>
 
-#include "logger/ui/qt/qt_desktop.h"
+#include "logger/desktop/qt/qt_desktop.h"
 #include "tests/support/modal_helper.h"
 
 namespace kelvinor {

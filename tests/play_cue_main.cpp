@@ -13,9 +13,9 @@
 #include <string>
 #include <thread>
 
-#include "logger/sound/cue_images.h"
-#include "logger/sound/qt/qt_sound_output.h"
-#include "logger/sound/riff_reader.h"
+#include "logger/desktop/qt/qt_sound_output.h"
+#include "logger/features/sound/cue_images.h"
+#include "logger/features/sound/riff_reader.h"
 
 namespace {
 

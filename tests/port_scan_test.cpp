@@ -1,13 +1,14 @@
-#include "logger/bus/port_scan.h"
+#include "logger/features/bus/port_scan.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "logger/core/cp1252.h"
-#include "logger/core/files.h"
-#include "logger/core/startup.h"
-#include "logger/ui/control_ids.h"
+#include "logger/application/startup.h"
+#include "logger/features/bus/sensor_buses.h"
+#include "logger/seams/control_ids.h"
+#include "logger/seams/files.h"
+#include "logger/text/cp1252.h"
 #include "tests/support/bus_fixtures.h"
 #include "tests/support/scenario.h"
 
@@ -26,6 +27,7 @@ std::vector<std::string> journalEntries(const ScriptedDesktop& desktop, const st
 // Runs the scan alone, as start-up step 10 does, on a prepared state.
 int runScan(Scenario& scenario, int demoMode) {
     scenario.state.demoMode = demoMode;
+    chooseSensorBus(scenario.state);
     scenario.state.soundEnabled = 1;
     scenario.state.commandInterpreter = "command";
     scenario.state.portCommand.assign(11, "");

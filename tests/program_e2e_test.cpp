@@ -12,10 +12,10 @@
 #include <QTimer>
 #include <functional>
 
-#include "logger/core/startup.h"
-#include "logger/ui/control_ids.h"
-#include "logger/ui/qt/qt_desktop.h"
-#include "logger/ui/qt/qt_host.h"
+#include "logger/application/startup.h"
+#include "logger/desktop/qt/qt_desktop.h"
+#include "logger/program/real_host.h"
+#include "logger/seams/control_ids.h"
 #include "tests/support/scenario.h"
 
 namespace kelvinor {

@@ -1,4 +1,4 @@
-#include "logger/ui/program_start.h"
+#include "logger/seams/program_start.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -11,9 +11,9 @@
 #include <filesystem>
 #include <thread>
 
-#include "logger/bus/bus_command.h"
-#include "logger/core/files.h"
-#include "logger/platform/process_starter.h"
+#include "logger/features/bus/bus_command.h"
+#include "logger/platform/posix/process_starter.h"
+#include "logger/seams/files.h"
 #include "tests/support/scenario.h"
 
 namespace kelvinor {

@@ -1,5 +1,5 @@
 // The Qt desktop's real widgets under the offscreen platform.
-#include "logger/ui/qt/qt_desktop.h"
+#include "logger/desktop/qt/qt_desktop.h"
 
 #include <gtest/gtest.h>
 
@@ -17,14 +17,15 @@
 #include <QTest>
 #include <QWindow>
 
-#include "logger/bus/config_files.h"
-#include "logger/bus/measurement.h"
-#include "logger/bus/port_scan.h"
-#include "logger/core/cp1252.h"
-#include "logger/core/startup.h"
-#include "logger/ui/control_ids.h"
-#include "logger/ui/main_window.h"
-#include "logger/ui/qt/qt_text.h"
+#include "logger/application/main_window.h"
+#include "logger/application/startup.h"
+#include "logger/desktop/qt/qt_text.h"
+#include "logger/features/bus/config_files.h"
+#include "logger/features/bus/measurement.h"
+#include "logger/features/bus/port_scan.h"
+#include "logger/features/bus/sensor_buses.h"
+#include "logger/seams/control_ids.h"
+#include "logger/text/cp1252.h"
 #include "tests/support/bus_fixtures.h"
 #include "tests/support/modal_helper.h"
 #include "tests/support/scenario.h"
@@ -55,6 +56,7 @@ struct QtScenario {
 
     QtScenario() {
         state.demoMode = 1;
+        chooseSensorBus(state);
         state.soundEnabled = 1;
         state.colourGrey = kLightGrey;
         state.colourBlue = kBlue;
@@ -460,6 +462,7 @@ class WatchedDesktop final : public Desktop {
 TEST(QtDesktop, ScanAndFoundWindows) {
     QtScenario s;
     s.state.demoMode = 0;
+    chooseSensorBus(s.state);
     s.state.commandInterpreter = "command";
     s.state.portCommand.assign(11, "");
     for (int n = 1; n <= 9; ++n) s.state.portCommand[n] = "/cCOM" + std::to_string(n) + "READ.BAT";

@@ -13,11 +13,11 @@
 #include <fstream>
 #include <thread>
 
-#include "logger/core/cp1252.h"
-#include "logger/core/date_mask.h"
-#include "logger/core/files.h"
-#include "logger/platform/durable_files.h"
-#include "logger/ui/control_ids.h"
+#include "logger/seams/control_ids.h"
+#include "logger/seams/durable_files.h"
+#include "logger/seams/files.h"
+#include "logger/text/cp1252.h"
+#include "logger/text/date_mask.h"
 #include "tests/support/bus_fixtures.h"
 #include "tests/support/expected_texts.h"
 #include "tests/support/scenario.h"

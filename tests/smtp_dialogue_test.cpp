@@ -6,7 +6,7 @@
 #include <memory>
 #include <thread>
 
-#include "logger/mail/mail_message.h"
+#include "logger/features/mail/mail_message.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/scenario.h"
 #include "tests/support/smtp_server.h"

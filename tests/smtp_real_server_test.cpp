@@ -2,7 +2,7 @@
 // message parsed back with Python's email package.
 #include <gtest/gtest.h>
 
-#include "logger/mail/mail_message.h"
+#include "logger/features/mail/mail_message.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/scenario.h"
 #include "tests/support/smtp_sink.h"

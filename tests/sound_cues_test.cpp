@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "logger/sound/cue_images.h"
-#include "logger/sound/riff_reader.h"
+#include "logger/features/sound/cue_images.h"
+#include "logger/features/sound/riff_reader.h"
 
 namespace kelvinor {
 namespace {
@@ -126,9 +126,9 @@ TEST(RiffReader, MalformedImages) {
 }  // namespace
 }  // namespace kelvinor
 
-#include "logger/core/startup.h"
-#include "logger/sound/sound_cues.h"
-#include "logger/ui/control_ids.h"
+#include "logger/application/startup.h"
+#include "logger/features/sound/sound_cues.h"
+#include "logger/seams/control_ids.h"
 #include "tests/support/scenario.h"
 
 namespace kelvinor {

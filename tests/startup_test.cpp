@@ -1,12 +1,13 @@
-#include "logger/core/startup.h"
+#include "logger/application/startup.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "logger/alarm/mail_settings.h"
-#include "logger/bus/config_files.h"
-#include "logger/core/files.h"
+#include "logger/features/alarm/mail_settings.h"
+#include "logger/features/bus/config_files.h"
+#include "logger/features/bus/sensor_buses.h"
+#include "logger/seams/files.h"
 #include "tests/support/bus_fixtures.h"
 #include "tests/support/scenario.h"
 
@@ -82,6 +83,7 @@ TEST(StartUp, DemonstrationSensorTable) {
     TemporaryWorkFolder folder;
     ProgramState state;
     state.demoMode = 1;
+    chooseSensorBus(state);
     state.sensors.sensorLine.assign(kSensorLineCount, "");
     buildSensorTable(state);
     const SensorTable& t = state.sensors;
@@ -203,6 +205,7 @@ TEST(StartUp, SensorTableFromTheAnswerFile) {
         writeFile("COM3READ.INI", c.content);
         ProgramState state;
         state.demoMode = 0;
+        chooseSensorBus(state);
         state.sensorPort = 3;
         state.sensors.sensorLine.assign(kSensorLineCount, "");
         buildSensorTable(state);
@@ -221,6 +224,7 @@ TEST(StartUp, SensorTableFromTheAnswerFile) {
 TEST(StartUp, MissingAnswerFileIsCreatedEmptyAndGivesNoSensors) {
     TemporaryWorkFolder folder;
     ProgramState state;
+    chooseSensorBus(state);
     state.sensorPort = 4;
     buildSensorTable(state);
     EXPECT_EQ(state.sensorCount, 0);

@@ -20,10 +20,10 @@
 #include <functional>
 #include <thread>
 
-#include "logger/core/startup.h"
-#include "logger/ui/control_ids.h"
-#include "logger/ui/qt/qt_desktop.h"
-#include "logger/ui/qt/qt_host.h"
+#include "logger/application/startup.h"
+#include "logger/desktop/qt/qt_desktop.h"
+#include "logger/program/real_host.h"
+#include "logger/seams/control_ids.h"
 #include "tests/support/bus_fixtures.h"
 #include "tests/support/scenario.h"
 #include "tests/support/smtp_server.h"

@@ -4,11 +4,12 @@
 #include <filesystem>
 #include <sstream>
 
-#include "logger/core/cp1252.h"
-#include "logger/core/date_mask.h"
-#include "logger/core/files.h"
-#include "logger/core/line_reader.h"
-#include "logger/core/number_text.h"
+#include "logger/seams/files.h"
+#include "logger/seams/platform.h"
+#include "logger/text/cp1252.h"
+#include "logger/text/date_mask.h"
+#include "logger/text/line_reader.h"
+#include "logger/text/number_text.h"
 #include "tests/support/scenario.h"
 
 namespace kelvinor {

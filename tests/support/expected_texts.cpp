@@ -1,6 +1,6 @@
 #include "tests/support/expected_texts.h"
 
-#include "logger/core/cp1252.h"
+#include "logger/text/cp1252.h"
 
 namespace kelvinor::testing {
 

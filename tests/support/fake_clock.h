@@ -3,7 +3,7 @@
 // recordings run in milliseconds. Local time is a fixed offset from UTC.
 #include <cstdint>
 
-#include "logger/core/clock.h"
+#include "logger/seams/clock.h"
 
 namespace kelvinor::testing {
 

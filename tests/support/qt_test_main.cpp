@@ -4,7 +4,7 @@
 #include <QApplication>
 #include <cstdlib>
 
-#include "logger/ui/qt/qt_desktop.h"
+#include "logger/desktop/qt/qt_desktop.h"
 
 int main(int argc, char** argv) {
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "logger/core/startup.h"
+#include "logger/application/startup.h"
 
 namespace kelvinor::testing {
 

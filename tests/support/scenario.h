@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "logger/core/host.h"
-#include "logger/core/program_state.h"
-#include "logger/platform/process_starter.h"
+#include "logger/platform/posix/process_starter.h"
+#include "logger/seams/host.h"
+#include "logger/state/program_state.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/scripted_desktop.h"
 

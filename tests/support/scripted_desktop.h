@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "logger/ui/desktop.h"
+#include "logger/seams/desktop.h"
 #include "tests/support/fake_clock.h"
 
 namespace kelvinor::testing {

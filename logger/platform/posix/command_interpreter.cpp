@@ -1,4 +1,4 @@
-#include "logger/platform/command_interpreter.h"
+#include "logger/seams/command_interpreter.h"
 
 namespace kelvinor {
 

@@ -1,4 +1,4 @@
-#include "logger/platform/durable_files.h"
+#include "logger/seams/durable_files.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,8 +7,15 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "logger/seams/platform.h"
+
 namespace kelvinor {
 namespace {
+
+// The names are the program's CP1252 texts.
+std::string native(const std::string& name) {
+    return toPath(name).string();
+}
 
 bool writeAll(int fd, const char* data, std::size_t size) {
     while (size > 0) {
@@ -23,8 +30,8 @@ bool writeAll(int fd, const char* data, std::size_t size) {
 
 // Opens a regular file only; O_NONBLOCK keeps a pipe from blocking the open
 // before the check can refuse it.
-int openRegular(const std::string& path, int flags) {
-    const int fd = open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
+int openRegular(const std::string& name, int flags) {
+    const int fd = open(native(name).c_str(), flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
     if (fd < 0) return -1;
     struct stat info {};
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -72,7 +79,7 @@ bool copyRange(int from, std::int64_t offset, int to) {
 
 FileIdentity identifyFile(const std::string& path) {
     struct stat info {};
-    if (path.empty() || stat(path.c_str(), &info) != 0) return {};
+    if (path.empty() || stat(native(path).c_str(), &info) != 0) return {};
     return {true,
             S_ISREG(info.st_mode),
             static_cast<std::uint64_t>(info.st_dev),
@@ -116,7 +123,7 @@ bool replaceWithCopy(const std::string& source, const std::string& target) {
     const int from = openRegular(source, O_RDONLY);
     if (from < 0) return false;
     const std::string aside = target + ".tmp";
-    unlink(aside.c_str());
+    unlink(native(aside).c_str());
     const int to = openRegular(aside, O_WRONLY | O_CREAT | O_EXCL);
     if (to < 0) {
         close(from);
@@ -124,8 +131,8 @@ bool replaceWithCopy(const std::string& source, const std::string& target) {
     }
     const bool ok = syncAndClose(to, copyRange(from, 0, to));
     close(from);
-    if (!ok || rename(aside.c_str(), target.c_str()) != 0) {
-        unlink(aside.c_str());
+    if (!ok || rename(native(aside).c_str(), native(target).c_str()) != 0) {
+        unlink(native(aside).c_str());
         return false;
     }
     return true;

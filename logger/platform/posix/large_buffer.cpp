@@ -1,4 +1,4 @@
-#include "logger/platform/large_buffer.h"
+#include "logger/seams/large_buffer.h"
 
 #include <sys/mman.h>
 

@@ -1,4 +1,4 @@
-#include "logger/platform/process_starter.h"
+#include "logger/platform/posix/process_starter.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -15,7 +15,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "logger/core/cp1252.h"
+#include "logger/text/cp1252.h"
 
 extern char** environ;
 

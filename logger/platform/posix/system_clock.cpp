@@ -1,4 +1,4 @@
-#include "logger/platform/system_clock.h"
+#include "logger/platform/posix/system_clock.h"
 
 #include <chrono>
 #include <ctime>

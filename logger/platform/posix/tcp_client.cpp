@@ -1,4 +1,4 @@
-#include "logger/platform/tcp_client.h"
+#include "logger/seams/tcp_client.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>

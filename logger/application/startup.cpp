@@ -1,0 +1,85 @@
+#include "logger/application/startup.h"
+
+#include "logger/application/main_window.h"
+#include "logger/features/alarm/mail_settings.h"
+#include "logger/features/bus/config_files.h"
+#include "logger/features/bus/port_scan.h"
+#include "logger/features/bus/sensor_buses.h"
+#include "logger/features/sound/sound_cues.h"
+#include "logger/seams/file_names.h"
+#include "logger/seams/files.h"
+#include "logger/seams/platform.h"
+#include "logger/text/cp1252.h"
+#include "logger/text/number_text.h"
+
+namespace kelvinor {
+
+void clearScheduleTexts(ProgramState& state) {
+    state.lastRecordDate = state.nextRecordDate = "--.--.--";
+    state.lastRecordTime = state.nextRecordTime = "--:--:--";
+    state.lastRecordWeekday = state.nextRecordWeekday = "-------";
+    state.intervalSecondsText = state.intervalMinutesText = "-";
+    state.intervalHoursText = state.intervalDaysText = "-";
+}
+
+void startUp(ProgramState& state, Host& host, int demoMode) {
+    // 1. A cleared state.
+    state = ProgramState{};
+
+    // 2. Fixed switches and names.
+    state.demoMode = demoMode;
+    chooseSensorBus(state);
+    state.soundEnabled = 1;
+    state.clockRunning = 0;
+    state.logFileName = defaultLogFilePrefix();
+    state.logFileExtension = ".KLV";
+    state.lastLogFileName = "LastLogFile.dat";
+    state.colourGrey = kLightGrey;
+    state.colourBlue = kBlue;
+    state.colourRed = kRed;
+    state.commandInterpreter = "command";
+
+    // 3. The scan parameters of the ports 1 to 9.
+    state.portCommand.assign(11, std::string());
+    for (int n = 1; n <= 9; ++n) state.portCommand[n] = "/cCOM" + decimal(n) + "READ.BAT";
+
+    // 4. The read parameter, the line table's bound, the simulated temperatures.
+    state.dataLineCommand = "/cDATALINE.BAT";
+    state.sensorLineLastIndex = kSensorLineCount - 1;
+    state.demoTemperature = {0.0, 5.0, 30.0, -2.0};
+
+    // 5. The line table.
+    state.sensors.sensorLine.assign(state.sensorLineLastIndex + 1, std::string());
+
+    // 6. No sensors yet, and the schedule placeholders.
+    state.sensorPort = 0;
+    state.sensorCount = 0;
+    state.soundReady = 0;
+    clearScheduleTexts(state);
+
+    // 7. and 8. The clock program's size; e-mail only with its settings file and sockets.
+    state.clockProgramSize = fileSize(clockProgramFile());
+    checkMailEnabled(state, host);
+
+    // 9. Sound.
+    setUpSound(state, host);
+
+    // 10. The port with the sensors.
+    scanPorts(state, host);
+
+    // 11. The read time and the bus tool's settings.
+    loadReadTime(state);
+    patchToolSettings(state);
+
+    // 12. The e-mail settings.
+    loadMailSettings(state);
+
+    // 13. The sensor table.
+    buildSensorTable(state);
+
+    // 14. The main window and its event loop.
+    openMainWindow(state, host);
+    runEventLoop(state, host);
+}
+
+}  // namespace kelvinor

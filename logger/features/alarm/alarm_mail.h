@@ -1,0 +1,16 @@
+#pragma once
+#include "logger/seams/host.h"
+#include "logger/state/program_state.h"
+
+namespace kelvinor {
+
+inline constexpr int kSmtpPort = 25;
+
+// The subject and body of alarm e-mail number `alarmCount`.
+std::string alarmMailSubject(const ProgramState& state);
+std::string alarmMailBody(const ProgramState& state);
+
+// Composes and sends one alarm e-mail, and waits for its end; the user sees nothing of it.
+void sendAlarmMail(ProgramState& state, Host& host);
+
+}  // namespace kelvinor

@@ -1,0 +1,20 @@
+#include "logger/features/bus/bus_command.h"
+
+#include "logger/seams/command_interpreter.h"
+#include "logger/seams/program_start.h"
+
+namespace kelvinor {
+
+bool runBusCommand(const ProgramState& state, Host& host, const std::string& parameter,
+                   const GiveUp& giveUp) {
+    const InterpreterCall call = interpreterCall(state.commandInterpreter, parameter);
+    bool givenUp = false;
+    startProgram(host, call.file, call.parameters, ".", kWait | kHidden | kOwnGroup, [&] {
+        host.desktop.serveWithoutInput(0);
+        givenUp = giveUp && giveUp();
+        return !givenUp;
+    });
+    return !givenUp;
+}
+
+}  // namespace kelvinor

@@ -1,0 +1,44 @@
+#include "logger/features/clock_control/clock_control.h"
+
+#include "logger/features/sound/sound_cues.h"
+#include "logger/seams/control_ids.h"
+#include "logger/seams/platform.h"
+#include "logger/seams/program_start.h"
+
+namespace kelvinor {
+namespace {
+
+bool clockInstalled(const ProgramState& state) {
+    return state.clockProgramSize >= 0;
+}
+
+}  // namespace
+
+void startClock(ProgramState& state, Host& host) {
+    if (!clockInstalled(state)) return;
+    state.clockProcess = startProgram(host, std::string(clockProgramFile()), "", "", kKeepHandle);
+    state.clockRunning = 1;
+}
+
+void stopClock(ProgramState& state, Host& host) {
+    if (!clockInstalled(state) || state.clockRunning != 1) return;
+    if (state.clockProcess > 1) host.starter.terminate(state.clockProcess);
+    state.clockProcess = 0;
+    state.clockRunning = 0;
+}
+
+void toggleClock(ProgramState& state, Host& host) {
+    if (clockInstalled(state)) {
+        playSoundCue(state, host, clickCue);
+        if (state.clockRunning == 0)
+            startClock(state, host);
+        else
+            stopClock(state, host);
+        return;
+    }
+    showMessage(host, "Kelvinor: Problem",
+                "Die Datei '" + std::string(clockProgramFile()) + "' ist nicht installiert!");
+    host.desktop.setChecked(clockToggle, false);
+}
+
+}  // namespace kelvinor

@@ -1,0 +1,60 @@
+#include "logger/features/editors/sensor_settings.h"
+
+#include "logger/features/recording/log_layout.h"
+#include "logger/features/sound/sound_cues.h"
+#include "logger/seams/control_ids.h"
+#include "logger/seams/program_start.h"
+#include "logger/text/cp1252.h"
+#include "logger/text/number_text.h"
+
+namespace kelvinor {
+namespace {
+
+std::string promptMessage(const ProgramState& state, int k) {
+    return "Sensor Nr. " + decimal(k) + "/ID " + state.sensors.sensorLine[6 + k].substr(0, 16) +
+           "='" + state.sensors.sensorAlias[k] + "':";
+}
+
+double askThreshold(ProgramState& state, Host& host, const std::string& title, int k,
+                    double current) {
+    const std::string answer =
+        askText(host, title, promptMessage(state, k), formatTemperature(current));
+    playSoundCue(state, host, clickCue);
+    return readDecimalPrefix(withDecimalPoint(answer));
+}
+
+void setStatus(ProgramState& state, Host& host, const std::string& text) {
+    host.desktop.setBackgroundColour(statusLine, state.colourGrey);
+    host.desktop.setTextColour(statusLine, state.colourBlue);
+    host.desktop.setText(statusLine, text);
+}
+
+}  // namespace
+
+void editAliases(ProgramState& state, Host& host) {
+    playSoundCue(state, host, clickCue);
+    for (int k = 1; k <= state.sensorCount; ++k) {
+        state.sensors.sensorAlias[k] =
+            askText(host, "Kelvinor: Alternativer Name für Sensor"_cp, promptMessage(state, k),
+                    state.sensors.sensorAlias[k]);
+        playSoundCue(state, host, clickCue);
+    }
+    showLogbookHeader(state, host);
+    setStatus(state, host, "STATUS: Die Sensoren-Aliases wurden gesetzt...");
+}
+
+void editThresholds(ProgramState& state, Host& host) {
+    playSoundCue(state, host, clickCue);
+    for (int k = 1; k <= state.sensorCount; ++k) {
+        state.sensors.alarmPlus[k] =
+            askThreshold(state, host, "Kelvinor: Alarm-'+' = 'WARM' (T < 126°C)"_cp, k,
+                         state.sensors.alarmPlus[k]);
+        state.sensors.alarmMinus[k] =
+            askThreshold(state, host, "Kelvinor: Alarm-'-' = 'KALT' (T > -56°C)"_cp, k,
+                         state.sensors.alarmMinus[k]);
+    }
+    showLogbookHeader(state, host);
+    setStatus(state, host, "STATUS: Die Sensoren-Alarmwerte wurden gesetzt...");
+}
+
+}  // namespace kelvinor

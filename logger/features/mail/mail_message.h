@@ -1,0 +1,83 @@
+#pragma once
+// One outgoing e-mail and its SMTP dialogue over plain TCP.
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "logger/seams/clock.h"
+#include "logger/seams/large_buffer.h"
+#include "logger/seams/mail_timeouts.h"
+#include "logger/text/date_mask.h"
+
+namespace kelvinor {
+
+// Progress of an outgoing e-mail: 0 idle, -1 connected, 0 and up bytes of
+// message data sent, -2 failed, -3 finished.
+using MailStatus = std::int32_t;
+inline constexpr MailStatus kMailFailed = -2;
+inline constexpr MailStatus kMailFinished = -3;
+inline constexpr MailStatus kMailConnected = -1;
+
+// Recipient kinds, a bit set.
+inline constexpr unsigned kRecipientTo = 1;
+inline constexpr unsigned kRecipientCc = 2;
+
+enum class CharacterSet { Latin1 };
+
+// The pseudo-random numbers of the boundaries: the generator of the Windows
+// C library (seed 1, x 214013 + 2531011, bits 16 to 30), so the first
+// boundary of every run is the same.
+int nextBoundaryNumber();
+
+class MailMessage {
+  public:
+    MailMessage(std::string sender, std::string subject, CharacterSet characterSet);
+
+    bool setBody(std::string body);
+    // Reads and base64-encodes the whole file now, piece by piece as it is
+    // read; fails for an empty path, a file that cannot be read, or a size
+    // outside 1 to 99,999,999 bytes.
+    bool attachFile(const std::string& name, const std::string& path, const std::string& type);
+    void addRecipient(const std::string& address, unsigned kind);
+    void setTimeouts(const MailTimeouts& timeouts) { timeouts_ = timeouts; }
+    // The whole dialogue on the calling thread; true when finished. The Date
+    // header is read from `clock` when the message data is assembled.
+    bool sendMail(const std::string& server, int port, Clock& clock);
+    MailStatus mailProgress() const { return status_.load(); }
+
+    // The message data as it goes over the wire (headers, body, parts, end
+    // mark), handed piece by piece to `send` as it is made; stops at the first
+    // piece that `send` refuses.
+    using PieceSink = std::function<bool(std::string_view)>;
+    bool writeMessage(const LocalTime& now, const PieceSink& send);
+    // The same pieces collected, for inspection.
+    std::vector<std::string> messagePieces(const LocalTime& now);
+
+  private:
+    struct Recipient {
+        std::string address;
+        unsigned kind;
+    };
+    struct Attachment {
+        std::string name, type;
+        LargeBuffer text;  // the base64 text, made when the file is attached
+        std::size_t length = 0;
+    };
+    bool fail();
+    MailTimeouts timeouts_;
+
+    std::string sender_, subject_;
+    std::string body_;
+    std::vector<Recipient> recipients_;    // newest first
+    std::vector<Attachment> attachments_;  // newest first
+    std::atomic<MailStatus> status_{0};
+};
+
+// The Date header's value: "Tue, 8 Dec 2026 05:53:37 +0100".
+std::string mailDate(const LocalTime& now);
+
+}  // namespace kelvinor

@@ -1,0 +1,121 @@
+#include "logger/features/recording/log_file.h"
+
+#include "logger/features/recording/log_layout.h"
+#include "logger/features/sound/sound_cues.h"
+#include "logger/seams/control_ids.h"
+#include "logger/seams/durable_files.h"
+#include "logger/seams/program_start.h"
+#include "logger/text/cp1252.h"
+#include "logger/text/date_mask.h"
+#include "logger/text/number_text.h"
+
+namespace kelvinor {
+namespace {
+
+// Appends lines (each ended by CR LF) to the log file, synced.
+void writeToLogFile(ProgramState& state, const std::vector<std::string>& lines) {
+    if (!state.logFile.usable) return;
+    std::string bytes;
+    for (const std::string& line : lines) bytes += line + "\r\n";
+    const std::string path = state.logFileName;
+    // The log file's state is remembered only while it holds exactly what this
+    // program wrote; any other change makes the next save copy it whole.
+    const bool ownState = identifyFile(path) == state.logFile.afterOwnWrite;
+    if (appendDurably(path, bytes) && ownState)
+        state.logFile.afterOwnWrite = identifyFile(path);
+    else
+        state.logFile.afterOwnWrite = FileIdentity{};
+}
+
+// Each line to the log file, then the same line to the logbook.
+void writeToBoth(ProgramState& state, Host& host, const std::vector<std::string>& lines) {
+    writeToLogFile(state, lines);
+    for (const std::string& line : lines) host.desktop.appendLogbookLine(logbook, line);
+}
+
+std::string readingsOf(const std::string& dataLine) {
+    // The first field is one character wide; the row goes on with its tab.
+    return dataLine.empty() ? std::string() : dataLine.substr(1);
+}
+
+}  // namespace
+
+void askLogFileName(ProgramState& state, Host& host) {
+    const std::string date = formatDateMask("%yyyy%mm%dd", host.clock.localNow());
+    const std::string time = formatDateMask("%hh%ii%ss", host.clock.localNow());
+    const std::string proposal =
+        state.logFileName + "-" + date + "-" + time + state.logFileExtension;
+    state.logFileName =
+        askText(host, "Kelvinor: Logfile-Dateiname", "Eingabe des Logfile-Dateinamens:", proposal);
+    playSoundCue(state, host, clickCue);
+}
+
+void writeLogHeader(ProgramState& state, Host& host) {
+    const std::string path = state.logFileName;
+    // The file is created when missing; an existing one is continued after its end.
+    state.logFile = LogFileTracking{};
+    state.logFile.usable = appendDurably(path, "");
+    state.logFile.afterOwnWrite = identifyFile(path);
+    // A continued file whose last line has no line end: the new recording
+    // starts on a line of its own, the old bytes stay as they are.
+    const std::optional<char> last = lastByte(path);
+    std::vector<std::string> header = headerBlock(state, HeaderFor::LogFile);
+    if (last && *last != '\n' && *last != '\r') header.insert(header.begin(), "");
+    writeToLogFile(state, header);
+
+    const SensorTable& t = state.sensors;
+    state.alarmPlusRow = "Alarm-'+' bei\tTemperatur\t";
+    state.alarmMinusRow = "Alarm-'-' bei\tTemperatur\t";
+    state.columnHeader = "Log-Datum\tLog-Uhrzeit\t";
+    for (int k = 1; k <= state.sensorCount; ++k) {
+        state.alarmPlusRow += ">" + formatTwoDecimals(t.alarmPlus[k]) + "\t";
+        state.alarmMinusRow += "<" + formatTwoDecimals(t.alarmMinus[k]) + "\t";
+        state.columnHeader += (k > 1 ? "\t" : "") + t.sensorAlias[k];
+    }
+    state.alarmPlusRow = withDecimalComma(state.alarmPlusRow);
+    state.alarmMinusRow = withDecimalComma(state.alarmMinusRow);
+    writeToBoth(
+        state, host,
+        {"", "Log-Datei:\t" + state.logFileName,
+         "Log-Intervall:\t" + state.intervalText + " (S=Sekunden, M=Minuten, H=Stunden, T=Tage)",
+         "", "*** Start der Datenaufzeichnung ***", "", "Start-Datum:\t" + state.startDate,
+         "Start-Uhrzeit:\t" + state.startTime, "", state.alarmPlusRow, state.alarmMinusRow, "",
+         state.columnHeader});
+}
+
+void writeLogRow(ProgramState& state, Host& host) {
+    const std::string tail = readingsOf(state.dataLine) + "\t" + state.alarmText;
+    writeToLogFile(state, {state.rowDate + "\t" + state.rowTime + tail});
+    const LocalTime now = host.clock.localNow();
+    host.desktop.appendLogbookLine(logbook, formatDateMask(kDateMask, now) + "\t" +
+                                                formatDateMask("%hh:%ii:%ss  ", now) + tail);
+}
+
+void saveLogFile(ProgramState& state) {
+    if (!state.logFile.usable) return;
+    const std::string log = state.logFileName;
+    const std::string copy = state.lastLogFileName;
+    const FileIdentity logNow = identifyFile(log);
+    if (!logNow.regular) return;  // only regular files are copied
+    const FileIdentity copyNow = identifyFile(copy);
+    // The copy holds the log as it stood at the last save when neither file
+    // changed behind the program's back: then the new bytes are appended.
+    const FileIdentity& copied = state.logFile.copyAfterSave;
+    const bool appendable = copied.exists && copyNow == copied && copied.size <= logNow.size &&
+                            logNow == state.logFile.afterOwnWrite;
+    const bool saved = appendable ? appendTail(log, copied.size, copy) : replaceWithCopy(log, copy);
+    state.logFile.copyAfterSave = saved ? identifyFile(copy) : FileIdentity{};
+    if (state.logFile.copyAfterSave.size != logNow.size)
+        state.logFile.copyAfterSave = FileIdentity{};
+    // Both now agree: the log as it stands is the state later appends build on.
+    state.logFile.afterOwnWrite = saved ? logNow : FileIdentity{};
+}
+
+void writeLogEnd(ProgramState& state, Host& host, const std::string& endDate,
+                 const std::string& endTime) {
+    writeToBoth(state, host,
+                {"", "Ende-Datum:\t" + endDate, "Ende-Uhrzeit:\t" + endTime, "",
+                 "*** Ende der Datenaufzeichnung ***"});
+}
+
+}  // namespace kelvinor

@@ -1,0 +1,36 @@
+// Kelvinor: data logger for DS1820 1-Wire temperature sensors.
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+
+#include "logger/application/startup.h"
+#include "logger/desktop/qt/qt_desktop.h"
+#include "logger/program/real_host.h"
+#include "logger/state/program_state.h"
+
+namespace {
+
+bool displayAvailable() {
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (platform != nullptr && *platform != '\0') return true;
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (!displayAvailable()) {
+        std::fputs(
+            "Kelvinor: Kein Bildschirm gefunden. Bitte in einer grafischen Sitzung starten "
+            "(DISPLAY oder WAYLAND_DISPLAY ist nicht gesetzt).\n",
+            stderr);
+        return 2;
+    }
+    QApplication application(argc, argv);
+    kelvinor::useWindowsGuiMetrics(application);
+    kelvinor::RealHost real;
+    kelvinor::ProgramState state;
+    kelvinor::startUp(state, real.host());
+}

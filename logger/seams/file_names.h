@@ -1,0 +1,14 @@
+#pragma once
+// Names of the files in the current folder that the program reads or writes
+// (the clock program's name differs per system: clockProgramFile()).
+#include <string_view>
+
+namespace kelvinor {
+
+inline constexpr std::string_view kMailSettingsFile = "KelvEmail.ini";
+inline constexpr std::string_view kProgramSettingsFile = "kelvinor.ini";
+inline constexpr std::string_view kToolSettingsFile = "digitemp.cfg";
+inline constexpr std::string_view kInfoFile = "Kelvinor.txt";
+inline constexpr std::string_view kDataLineFile = "DATALINE.TXT";
+
+}  // namespace kelvinor

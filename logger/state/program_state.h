@@ -1,0 +1,104 @@
+#pragma once
+// ProgramState: the one record that holds all run-time state of Kelvinor.
+// It is created cleared (numbers 0, texts empty); start-up sets the values.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "logger/seams/colour.h"
+#include "logger/seams/durable_files.h"
+#include "logger/seams/program_starter.h"
+#include "logger/seams/sensor_bus.h"
+
+namespace kelvinor {
+
+class MailMessage;  // of the mail feature; the state only holds the latest one
+
+// Sensors 1 to N as parallel arrays of N + 1 entries, plus the line table in
+// which entry 6 + k describes sensor k (its first 16 characters are the ROM code).
+struct SensorTable {
+    std::vector<std::string> sensorLine;   // 108 entries once created
+    std::vector<std::string> sensorValue;  // last reading texts, decimal point
+    std::vector<double> alarmMinus;        // cold thresholds, degrees Celsius
+    std::vector<double> alarmPlus;         // warm thresholds, degrees Celsius
+    std::vector<std::string> sensorAlias;
+};
+
+// How far the log file and its copy "LastLogFile.dat" are known to agree.
+struct LogFileTracking {
+    bool usable = false;         // the log file could be opened when the recording started
+    FileIdentity afterOwnWrite;  // the log file as the program's last write left it
+    FileIdentity copyAfterSave;  // the copy as the last save left it
+};
+
+inline constexpr int kSensorLineCount = 108;
+inline constexpr int kMaxSensors = 61;
+
+struct ProgramState {
+    int demoMode = 0;
+    // The sensors' bus, chosen once at start-up from demoMode.
+    std::unique_ptr<SensorBus> bus;
+    int soundEnabled = 0;
+    int soundReady = 0;
+    int clockRunning = 0;
+    std::int64_t clockProgramSize = 0;
+    std::int64_t mailSettingsSize = 0;
+    std::string logFileName;
+    std::string logFileExtension;
+    std::string lastLogFileName;
+    Colour colourGrey = 0;
+    Colour colourBlue = 0;
+    Colour colourRed = 0;
+    std::string commandInterpreter;
+    std::vector<std::string> portCommand;  // 11 entries; 1 to 9 scan the ports
+    std::string dataLineCommand;
+    int sensorLineLastIndex = 0;
+    std::array<double, 4> demoTemperature{};  // entries 1 to 3
+    int sensorPort = 0;
+    int sensorCount = 0;
+    std::string lastRecordDate, nextRecordDate;
+    std::string lastRecordTime, nextRecordTime;
+    std::string lastRecordWeekday, nextRecordWeekday;
+    std::string intervalSecondsText, intervalMinutesText, intervalHoursText, intervalDaysText;
+    std::string readTimeLine;
+    int readTimeMs = 0;
+    std::string measurementTitle;
+    SensorTable sensors;
+
+    // Measurement.
+    std::string dataLine;
+
+    // Interval and schedule.
+    std::int64_t intervalMs = 0;
+    double minIntervalMs = 0.0;
+    std::string intervalText, defaultIntervalText;
+
+    // Log file layout.
+    std::string alarmPlusRow, alarmMinusRow, columnHeader;
+    LogFileTracking logFile;
+
+    // Recording cycle.
+    std::string startDate, startTime;
+    std::string rowDate, rowTime;
+    std::int64_t rowTimestamp = 0;
+    std::int64_t rowTick = 0;
+    std::int64_t nextDueTick = 0;
+    int cycleDue = 0;
+
+    // Alarms.
+    std::string alarmText;
+    double readingValue = 0.0;
+
+    // Alarm e-mail.
+    std::string mailSender, mailRecipient, mailSubject, mailServer, mailAttachFlag;
+    int alarmCount = 0;
+    // Shared rather than unique so that the state needs no complete type.
+    std::shared_ptr<MailMessage> mailMessage;  // the latest alarm e-mail
+
+    // Clock program.
+    ProcessHandle clockProcess = 0;
+};
+
+}  // namespace kelvinor

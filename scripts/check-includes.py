@@ -1,0 +1,105 @@
+#!/usr/bin/env python3
+"""Fails on an include that points to a higher layer of Kelvinor, into another
+system's platform folder or another toolkit's desktop folder, and on a
+toolkit or operating-system header outside the folders made for it.
+
+Usage: check-includes.py [ROOT]   (ROOT: the project's folder, default: this script's parent's parent)
+Layers, bottom to top: text, seams, state, features (in FEATURES order),
+application; beside them platform/<system> and desktop/<toolkit>; program on top.
+"""
+import pathlib
+import re
+import sys
+
+FEATURES = ["mail", "sound", "clock_control", "bus", "alarm", "recording", "editors"]
+LOWER = ["text", "seams", "state"]
+INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
+
+
+def allowed_folders(folder):
+    """The logger/ folders that a file in `folder` (relative to logger/) may include."""
+    parts = folder.split("/")
+    top = parts[0]
+    if top == "text":
+        return ["text"]
+    if top == "seams":
+        return ["text", "seams"]
+    if top == "state":
+        return LOWER
+    if top == "features" and len(parts) > 1 and parts[1] in FEATURES:
+        below = FEATURES[: FEATURES.index(parts[1]) + 1]
+        return LOWER + ["features/" + f for f in below]
+    if top == "application":
+        return LOWER + ["features/" + f for f in FEATURES] + ["application"]
+    if top in ("platform", "desktop") and len(parts) > 1:
+        return ["text", "seams", top + "/" + parts[1]]
+    if top == "program":
+        return LOWER + ["features/" + f for f in FEATURES] + ["application", "desktop/*", "program"]
+    return None
+
+
+def inside(target, folders):
+    for f in folders:
+        if f.endswith("/*"):
+            if target.startswith(f[:-1]):
+                return True
+        elif target == f or target.startswith(f + "/"):
+            return True
+    return False
+
+
+def check_system_header(folder, header):
+    """Toolkit headers only in the Qt folders, C and system headers only in a
+    platform or desktop folder (the standard C++ headers have no .h)."""
+    if re.match(r"Q|Qt", header):
+        return folder.startswith("desktop/qt") or folder == "program"
+    if header.endswith(".h"):
+        return folder.startswith("platform/") or folder.startswith("desktop/")
+    return True
+
+
+def main():
+    root = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else pathlib.Path(__file__).resolve().parent.parent)
+    logger = root / "logger"
+    faults = []
+    files = sorted(p for p in logger.rglob("*") if p.suffix in (".h", ".cpp"))
+    for path in files:
+        folder = str(path.parent.relative_to(logger))
+        allowed = allowed_folders(folder)
+        if allowed is None:
+            faults.append(f"{path.relative_to(root)}: the folder logger/{folder} is no layer")
+            continue
+        for number, line in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
+            m = INCLUDE.match(line)
+            if not m:
+                continue
+            kind, header = m.groups()
+            where = f"{path.relative_to(root)}:{number}"
+            if kind == '"':
+                if not header.startswith("logger/"):
+                    faults.append(f"{where}: include \"{header}\" is not named from the project's folder")
+                    continue
+                target = str(pathlib.PurePosixPath(header).parent.relative_to("logger"))
+                if not inside(target, allowed):
+                    faults.append(f"{where}: logger/{folder} may not include {header}")
+            elif not check_system_header(folder, header):
+                faults.append(f"{where}: <{header}> belongs in a platform or desktop folder")
+    # Horalux stands alone: nothing of Kelvinor.
+    for path in sorted((root / "clock").rglob("*")):
+        if path.suffix not in (".h", ".cpp"):
+            continue
+        for number, line in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
+            m = INCLUDE.match(line)
+            if m and m.group(1) == '"' and not m.group(2).startswith("clock/"):
+                faults.append(f"{path.relative_to(root)}:{number}: Horalux may not include {m.group(2)}")
+    for fault in faults:
+        print(fault)
+    if faults:
+        print(f"{len(faults)} include(s) against the layers")
+        return 1
+    print(f"includes of {len(files)} files follow the layers")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
