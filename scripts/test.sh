@@ -9,6 +9,9 @@ bash scripts/setup.sh
 export QT_QPA_PLATFORM=offscreen
 status=0
 
+echo "== layers"
+python3 scripts/check-includes.py || status=1
+
 echo "== formatting"
 sources=$(find logger clock tests bench -name '*.cpp' -o -name '*.h' | sort)
 # shellcheck disable=SC2086

@@ -107,10 +107,14 @@ TEST(MailDate, EnglishNamesAndTheZone) {
 
 TEST(Boundaries, TheWindowsGeneratorSeededWithOne) {
     // rand() of the Windows C library after srand(1): 41, 18467, 6334, 26500, ...
-    EXPECT_EQ(nextBoundaryNumber(), 41);
-    EXPECT_EQ(nextBoundaryNumber(), 18467);
-    EXPECT_EQ(nextBoundaryNumber(), 6334);
-    EXPECT_EQ(nextBoundaryNumber(), 26500);
+    // Every run (every new generator) starts over.
+    for (int run = 0; run < 2; ++run) {
+        WindowsRandom numbers;
+        EXPECT_EQ(numbers.next(), 41);
+        EXPECT_EQ(numbers.next(), 18467);
+        EXPECT_EQ(numbers.next(), 6334);
+        EXPECT_EQ(numbers.next(), 26500);
+    }
 }
 
 }  // namespace

@@ -273,9 +273,11 @@ TEST(SmtpDialogue, TheFirstTwoMessagesOfARunAreExactToTheByte) {
     writeFile("log.txt", "Zeile 1\r\n");
     const std::string expected[] = {"Message-Boundary4118467633426500",
                                     "Message-Boundary19169157241147829358"};
+    WindowsRandom run;
     for (const std::string& boundary : expected) {
         auto owned = letter();
         MailMessage& m = *owned;
+        m.drawBoundaryNumbersFrom(run);
         ASSERT_TRUE(m.attachFile("TempLogbuch-Kelvinor.txt", "log.txt", "text/plain"));
         const Sent s = sendThrough(politeAnswer, m);
         ASSERT_TRUE(s.ok);

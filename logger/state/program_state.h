@@ -11,6 +11,7 @@
 #include "logger/seams/durable_files.h"
 #include "logger/seams/program_starter.h"
 #include "logger/seams/sensor_bus.h"
+#include "logger/text/windows_random.h"
 
 namespace kelvinor {
 
@@ -94,6 +95,7 @@ struct ProgramState {
     // Alarm e-mail.
     std::string mailSender, mailRecipient, mailSubject, mailServer, mailAttachFlag;
     int alarmCount = 0;
+    WindowsRandom boundaryNumbers;  // starts anew with every run
     // Shared rather than unique so that the state needs no complete type.
     std::shared_ptr<MailMessage> mailMessage;  // the latest alarm e-mail
 

@@ -34,6 +34,7 @@ void sendAlarmMail(ProgramState& state, Host& host) {
     state.mailMessage = std::make_unique<MailMessage>(state.mailSender, alarmMailSubject(state),
                                                       CharacterSet::Latin1);
     MailMessage& message = *state.mailMessage;
+    message.drawBoundaryNumbersFrom(state.boundaryNumbers);
     message.setBody(alarmMailBody(state));
     if (state.mailAttachFlag == "+Anhang" || state.mailAttachFlag == "+anhang")
         message.attachFile("TempLogbuch-Kelvinor.txt", state.lastLogFileName, "text/plain");

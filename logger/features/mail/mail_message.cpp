@@ -25,8 +25,6 @@ constexpr std::int64_t kAttachmentLimit = 99'999'999;
 // of three, so the pieces' base64 texts join without padding between them).
 constexpr std::size_t kReadPiece = 3 * 64 * 1024;
 
-unsigned randomSeed = 1;
-
 // Milliseconds left until `deadline`, 0 once it has passed.
 int msUntil(SteadyClock::time_point deadline) {
     const auto left =
@@ -109,11 +107,6 @@ std::string joined(const std::vector<std::string>& addresses) {
 
 }  // namespace
 
-int nextBoundaryNumber() {
-    randomSeed = randomSeed * 214013u + 2531011u;
-    return static_cast<int>((randomSeed >> 16) & 0x7FFF);
-}
-
 std::string mailDate(const LocalTime& now) {
     static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
@@ -190,7 +183,7 @@ bool MailMessage::writeMessage(const LocalTime& now, const PieceSink& send) {
     }
     // The four numbers are drawn one after the other, in this order.
     std::string boundary = "Message-Boundary";
-    for (int i = 0; i < 4; ++i) boundary += std::to_string(nextBoundaryNumber());
+    for (int i = 0; i < 4; ++i) boundary += std::to_string(numbers_->next());
     if (!send("MIME-Version: 1.0\r\nContent-Type: multipart/mixed;\r\n boundary=\"" + boundary +
               "\"\r\n\r\n\r\n--" + boundary +
               "\r\nContent-Type: text/plain; charset=ISO-8859-1; format=flowed\r\n"

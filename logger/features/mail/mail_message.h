@@ -11,6 +11,7 @@
 #include "logger/seams/clock.h"
 #include "logger/seams/large_buffer.h"
 #include "logger/seams/mail_timeouts.h"
+#include "logger/text/windows_random.h"
 #include "logger/text/date_mask.h"
 
 namespace kelvinor {
@@ -28,11 +29,6 @@ inline constexpr unsigned kRecipientCc = 2;
 
 enum class CharacterSet { Latin1 };
 
-// The pseudo-random numbers of the boundaries: the generator of the Windows
-// C library (seed 1, x 214013 + 2531011, bits 16 to 30), so the first
-// boundary of every run is the same.
-int nextBoundaryNumber();
-
 class MailMessage {
   public:
     MailMessage(std::string sender, std::string subject, CharacterSet characterSet);
@@ -44,6 +40,9 @@ class MailMessage {
     bool attachFile(const std::string& name, const std::string& path, const std::string& type);
     void addRecipient(const std::string& address, unsigned kind);
     void setTimeouts(const MailTimeouts& timeouts) { timeouts_ = timeouts; }
+    // The boundaries' numbers come from the program run's generator; a
+    // message given none draws from a fresh one of its own.
+    void drawBoundaryNumbersFrom(WindowsRandom& numbers) { numbers_ = &numbers; }
     // The whole dialogue on the calling thread; true when finished. The Date
     // header is read from `clock` when the message data is assembled.
     bool sendMail(const std::string& server, int port, Clock& clock);
@@ -69,6 +68,8 @@ class MailMessage {
     };
     bool fail();
     MailTimeouts timeouts_;
+    WindowsRandom ownNumbers_;
+    WindowsRandom* numbers_ = &ownNumbers_;
 
     std::string sender_, subject_;
     std::string body_;
