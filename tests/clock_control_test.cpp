@@ -92,9 +92,8 @@ TEST(ClockControl, WithoutTheProgramEveryClickShowsTheMessage) {
 
 TEST(ClockControl, AStartThatFailsShowsPressedThenStopsWithoutAHandle) {
     TemporaryWorkFolder work;
-    writeFile("Horalux", "not a program");  // present, but cannot run
-    const std::string path = std::getenv("PATH");
-    setenv("PATH", work.path().c_str(), 1);  // and no desktop opener either
+    writeFile("Horalux", "not a program");                 // present, but cannot run
+    EnvironmentChange path("PATH", work.path().string());  // and no desktop opener either
     Scenario scenario;
     scenario.desktop.answerPrompt("");
     std::vector<std::pair<int, bool>> states;  // clockRunning, toggle pressed after each click
@@ -107,7 +106,6 @@ TEST(ClockControl, AStartThatFailsShowsPressedThenStopsWithoutAHandle) {
     }
     scenario.desktop.closeAt(1000);
     scenario.runStartUp(1);
-    setenv("PATH", path.c_str(), 1);
     EXPECT_EQ(states, (std::vector<std::pair<int, bool>>{{1, true}, {0, false}, {1, true}}));
     EXPECT_EQ(scenario.state.clockProcess, 0);
 }

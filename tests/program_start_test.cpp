@@ -139,11 +139,9 @@ TEST(ProgramStart, HiddenProgramsRunWithoutTerminalAndInheritNoFiles) {
 TEST(ProgramStart, AMissingProgramGivesZero) {
     TemporaryWorkFolder folder;
     Scenario scenario;
-    const std::string path = std::getenv("PATH");
-    setenv("PATH", folder.path().c_str(), 1);  // no xdg-open to fall back on
+    testing::EnvironmentChange path("PATH", folder.path().string());  // no xdg-open to fall back on
     EXPECT_EQ(startProgram(scenario.host, "no-such-program-here", "", "", kWait), 0);
     EXPECT_EQ(startProgram(scenario.host, "no-such-program-here", "", "", kKeepHandle), 0);
-    setenv("PATH", path.c_str(), 1);
 }
 
 TEST(ProgramStart, DocumentsAndAddressesGoToXdgOpen) {
@@ -154,8 +152,8 @@ TEST(ProgramStart, DocumentsAndAddressesGoToXdgOpen) {
     writeFile("Kelvinor.txt", "info");  // not executable: a document
     fs::create_directory("docs");
     writeFile("docs/log.KLV", "log");
-    const std::string path = std::getenv("PATH");
-    setenv("PATH", ((folder.path() / "bin").string() + ":" + path).c_str(), 1);
+    auto path = std::make_unique<testing::EnvironmentChange>(
+        "PATH", (folder.path() / "bin").string() + ":" + std::getenv("PATH"));
     Scenario scenario;
     EXPECT_EQ(startProgram(scenario.host, "Kelvinor.txt", "", "", kWait | kKeepHandle), 1);
     EXPECT_EQ(startProgram(scenario.host, "https://example.invalid/", "", "", kWait), 1);
@@ -165,7 +163,7 @@ TEST(ProgramStart, DocumentsAndAddressesGoToXdgOpen) {
     // file, and is opened, not run.
     writeFile("date", "a log named date");
     EXPECT_EQ(startProgram(scenario.host, "date", "", "", kWait), 1);
-    setenv("PATH", path.c_str(), 1);
+    path.reset();
     const std::string here = fs::canonical(folder.path()).string();
     EXPECT_EQ(readFile("opened.txt"),
               "Kelvinor.txt|" + here + "\n" + "https://example.invalid/|" + here + "\n" + docs +

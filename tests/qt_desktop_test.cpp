@@ -45,7 +45,8 @@ struct QtScenario {
     FakeClock clock{2026, 12, 6, 23, 31, 5};
     QtDesktop desktop;
     RecordingSoundOutput sound{clock, false};
-    PosixProgramStarter starter;
+    std::unique_ptr<ProgramStarter> ownStarter = makeProgramStarter();
+    ProgramStarter& starter = *ownStarter;
     Host host{desktop,
               clock,
               sound,

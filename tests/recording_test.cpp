@@ -48,19 +48,15 @@ constexpr std::int64_t kScanMs = 1090;
 // A demonstration run from the start button on, in a fresh folder that is also $HOME.
 struct DemoRecording {
     TemporaryWorkFolder folder;
-    std::string home;
+    EnvironmentChange home{"HOME", folder.path().string()};
     Scenario scenario;
     ScriptedDesktop& desktop = scenario.desktop;
     std::string logPath = (folder.path() / "messung.KLV").string();
 
     explicit DemoRecording(ScenarioOptions options = {}) : scenario(options) {
-        const char* previous = std::getenv("HOME");
-        home = previous != nullptr ? previous : "";
-        setenv("HOME", folder.path().c_str(), 1);
         // So that the recording, after the scan, starts at 23:59:00.
         scenario.clock = FakeClock(2026, 12, 6, 23, 58, 59);
     }
-    ~DemoRecording() { setenv("HOME", home.c_str(), 1); }
 
     // The title, the start click at `startAt`, the interval and the file name.
     void start(const std::string& interval = "S5", std::int64_t startAt = 0) {
@@ -186,10 +182,10 @@ TEST(Recording, RowSpacingIncludesTheCuePauses) {
     writeFile("bin/xdg-open",
               "#!/bin/sh\necho \"$1\" > \"" + (r.folder.path() / "opened.txt").string() + "\"\n");
     fs::permissions("bin/xdg-open", fs::perms::owner_all);
-    const std::string path = std::getenv("PATH");
-    setenv("PATH", (r.folder.path().string() + "/bin:" + path).c_str(), 1);
-    EXPECT_EQ(r.scenario.runStartUp(1), 0);
-    setenv("PATH", path.c_str(), 1);
+    {
+        EnvironmentChange path("PATH", r.folder.path().string() + "/bin:" + std::getenv("PATH"));
+        EXPECT_EQ(r.scenario.runStartUp(1), 0);
+    }
 
     // Notice and title; start, interval and file name; every cycle; the stop and the answer.
     std::vector<std::int64_t> times;
@@ -336,13 +332,17 @@ TEST(Recording, LiveEditionWithShortEmptyAndFaultLines) {
 }
 
 TEST(Recording, UnwritableLogFilesNeverStopTheRecording) {
-    const std::string cases[] = {
-        "",       "missing/folder/log.KLV", "/proc/version", "a-folder", "/dev/null",
-        "a-fifo", "a-file/log.KLV"};
+    std::vector<std::string> cases = {"", "missing/folder/log.KLV", "a-folder", "a-file/log.KLV"};
+#ifndef _WIN32
+    // A file of the kernel, a device and a pipe: the POSIX kinds of not-a-file.
+    cases.insert(cases.end(), {"/proc/version", "/dev/null", "a-fifo"});
+#endif
     for (const std::string& name : cases) {
         DemoRecording r;
         fs::create_directory("a-folder");
+#ifndef _WIN32
         mkfifo("a-fifo", 0644);
+#endif
         writeFile("a-file", "x");
         r.logPath = name;
         r.start();
@@ -457,7 +457,7 @@ TEST(FullDisk, AFailedAppendLeavesTheFileAsItWas) {
 
 TEST(FullDisk, ARecordingNeverGluesRowsTogether) {
     ASSERT_FALSE(smallDisk().empty()) << "run through its CTest entry";
-    setenv("TMPDIR", smallDisk().c_str(), 1);
+    EnvironmentChange temporaryFolder("TMPDIR", smallDisk());
     DemoRecording r;
     r.start("S2");
     // Full from the third row to the 160th: each file's last page fills up on

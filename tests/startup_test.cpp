@@ -296,7 +296,7 @@ TEST(StartUp, HostileSettingsFilesNeverCrash) {
         std::string name;
         std::function<void()> make;
     };
-    const Case cases[] = {
+    std::vector<Case> cases = {
         {"folder",
          [] {
              fs::create_directory("kelvinor.ini");
@@ -305,7 +305,6 @@ TEST(StartUp, HostileSettingsFilesNeverCrash) {
         {"huge line",
          [] { writeFile("kelvinor.ini", std::string(10 * 1024 * 1024, '7') + "1234"); }},
         {"dangling link", [] { fs::create_symlink("/nonexistent/x", "kelvinor.ini"); }},
-        {"unreadable", [] { fs::create_symlink("/proc/self/mem", "kelvinor.ini"); }},
         {"binary",
          [] {
              std::string bytes;
@@ -314,6 +313,10 @@ TEST(StartUp, HostileSettingsFilesNeverCrash) {
              writeFile("digitemp.cfg", bytes);
          }},
     };
+#ifndef _WIN32
+    // A file that opens but cannot be read: the kernel's view of memory.
+    cases.push_back({"unreadable", [] { fs::create_symlink("/proc/self/mem", "kelvinor.ini"); }});
+#endif
     for (const Case& c : cases) {
         TemporaryWorkFolder folder;
         c.make();

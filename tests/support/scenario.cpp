@@ -1,8 +1,8 @@
 #include "tests/support/scenario.h"
 
-#include <unistd.h>
-
+#include <cstdlib>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
@@ -10,10 +10,63 @@
 
 namespace kelvinor::testing {
 
+namespace {
+
+void setVariable(const std::string& name, const std::string& value) {
+#ifdef _WIN32
+    _putenv_s(name.c_str(), value.c_str());
+#else
+    setenv(name.c_str(), value.c_str(), 1);
+#endif
+}
+
+void removeVariable(const std::string& name) {
+#ifdef _WIN32
+    _putenv_s(name.c_str(), "");
+#else
+    unsetenv(name.c_str());
+#endif
+}
+
+}  // namespace
+
+EnvironmentChange::~EnvironmentChange() {
+    for (auto it = previous_.rbegin(); it != previous_.rend(); ++it) {
+        if (it->existed)
+            setVariable(it->name, it->value);
+        else
+            removeVariable(it->name);
+    }
+}
+
+void EnvironmentChange::remember(const std::string& name) {
+    const char* value = std::getenv(name.c_str());
+    previous_.push_back({name, value != nullptr, value != nullptr ? value : ""});
+}
+
+void EnvironmentChange::set(const std::string& name, const std::string& value) {
+    remember(name);
+    setVariable(name, value);
+}
+
+void EnvironmentChange::remove(const std::string& name) {
+    remember(name);
+    removeVariable(name);
+}
+
+// A new folder of a random name: create_directory fails on an existing one,
+// so two tests never share a folder.
 TemporaryWorkFolder::TemporaryWorkFolder() : previous_(std::filesystem::current_path()) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kelvinor-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    const std::string letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+        std::string name = "kelvinor-";
+        for (int i = 0; i < 6; ++i) name += letters[random() % letters.size()];
+        const std::filesystem::path candidate = std::filesystem::temp_directory_path() / name;
+        if (std::filesystem::create_directory(candidate)) path_ = candidate;
+    }
+    if (path_.empty()) throw std::runtime_error("no temporary folder could be made");
     std::filesystem::current_path(path_);
 }
 

@@ -4,16 +4,39 @@
 // fresh temporary working folder.
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "logger/platform/posix/process_starter.h"
 #include "logger/seams/host.h"
+#include "logger/seams/platform.h"
 #include "logger/state/program_state.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/scripted_desktop.h"
 
 namespace kelvinor::testing {
+
+// Sets environment variables for as long as it lives, then puts back what
+// was there before (or removes what was not).
+class EnvironmentChange {
+  public:
+    EnvironmentChange() = default;
+    EnvironmentChange(const std::string& name, const std::string& value) { set(name, value); }
+    ~EnvironmentChange();
+    EnvironmentChange(const EnvironmentChange&) = delete;
+    EnvironmentChange& operator=(const EnvironmentChange&) = delete;
+    void set(const std::string& name, const std::string& value);
+    void remove(const std::string& name);
+
+  private:
+    struct Previous {
+        std::string name;
+        bool existed;
+        std::string value;
+    };
+    void remember(const std::string& name);
+    std::vector<Previous> previous_;
+};
 
 // How the program left: endProgram unwinds to the test with the exit code.
 struct ProgramEnded {
@@ -78,7 +101,9 @@ class Scenario {
     FakeClock clock{2026, 12, 6, 23, 31, 5};
     ScriptedDesktop desktop{clock};
     RecordingSoundOutput sound;
-    PosixProgramStarter starter;
+    // This system's real process starter.
+    std::unique_ptr<ProgramStarter> ownStarter = makeProgramStarter();
+    ProgramStarter& starter = *ownStarter;
     Host host;
     ProgramState state;
 
