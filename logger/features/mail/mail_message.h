@@ -11,8 +11,8 @@
 #include "logger/seams/clock.h"
 #include "logger/seams/large_buffer.h"
 #include "logger/seams/mail_timeouts.h"
-#include "logger/text/windows_random.h"
 #include "logger/text/date_mask.h"
+#include "logger/text/windows_random.h"
 
 namespace kelvinor {
 
