@@ -7,7 +7,6 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -15,6 +14,7 @@
 #include <deque>
 
 #include "logger/application/startup.h"
+#include "logger/desktop/qt/logbook_view.h"
 #include "logger/desktop/qt/qt_desktop.h"
 #include "logger/desktop/qt/qt_sound_output.h"
 #include "logger/program/real_host.h"
@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
     QTimer pilot;
     QObject::connect(&pilot, &QTimer::timeout, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        auto* book = qobject_cast<QPlainTextEdit*>(desktop.control(logbook));
+        auto* book = qobject_cast<LogbookView*>(desktop.control(logbook));
         auto button = [&](int id) { return qobject_cast<QPushButton*>(desktop.control(id)); };
         if (box != nullptr && box->isVisible()) {
             QTest::mouseClick(

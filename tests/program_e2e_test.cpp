@@ -6,13 +6,13 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <functional>
 
 #include "logger/application/startup.h"
+#include "logger/desktop/qt/logbook_view.h"
 #include "logger/desktop/qt/qt_desktop.h"
 #include "logger/program/real_host.h"
 #include "logger/seams/control_ids.h"
@@ -65,7 +65,7 @@ void answerPrompt(const QString& title, const QString& text) {
     QTest::keyClick(field, Qt::Key_Return);
 }
 
-int rowsIn(QPlainTextEdit* logbook) {
+int rowsIn(LogbookView* logbook) {
     const QString text = logbook->toPlainText();
     const int header = text.indexOf("Log-Datum\tLog-Uhrzeit");
     return header < 0 ? 0 : text.mid(header).count('\n');
@@ -77,7 +77,7 @@ TEST(Program, ARealRecordingFromTheStartButtonToTheEnd) {
     RealHost real([](int code) { throw ProgramEnded{code}; });
     QtDesktop& desktop = real.desktop();
     auto button = [&](int id) { return qobject_cast<QPushButton*>(desktop.control(id)); };
-    auto book = [&] { return qobject_cast<QPlainTextEdit*>(desktop.control(logbook)); };
+    auto book = [&] { return qobject_cast<LogbookView*>(desktop.control(logbook)); };
     const QString titlePrompt = QString::fromUtf8("Kelvinor: Eingabe einer Überschrift");
     const QString intervalPrompt = QString::fromUtf8("Kelvinor: Zeitintervall für Datenerfassung");
     const QString question = QString::fromUtf8("Kelvinor: Log-Datei sofort öffnen?");

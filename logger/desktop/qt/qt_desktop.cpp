@@ -1,3 +1,4 @@
+#include "logger/desktop/qt/logbook_view.h"
 #include "logger/desktop/qt/qt_desktop.h"
 
 #include <QApplication>
@@ -11,7 +12,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -290,14 +290,9 @@ void QtDesktop::createControl(const ControlSpec& layout) {
             break;
         }
         case ControlKind::Logbook: {
-            auto* logbook = new QPlainTextEdit(parent);
-            logbook->setReadOnly(true);
-            logbook->setLineWrapMode(QPlainTextEdit::NoWrap);
-            logbook->setMaximumBlockCount(0);
+            auto* logbook = new LogbookView(parent);
             logbook->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
             logbook->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-            logbook->setTextInteractionFlags(Qt::TextSelectableByKeyboard |
-                                             Qt::TextSelectableByMouse);
             widget = logbook;
             break;
         }
@@ -353,8 +348,8 @@ void QtDesktop::setText(int id, const std::string& text) {
         field->setText(toQString(text));
     else if (auto* button = qobject_cast<QPushButton*>(widget))
         button->setText(toQString(text));
-    else if (auto* logbook = qobject_cast<QPlainTextEdit*>(widget))
-        logbook->setPlainText(toQString(text));
+    else if (auto* logbook = qobject_cast<LogbookView*>(widget))
+        logbook->setPlainText(text);
 }
 
 void QtDesktop::setTextColour(int id, Colour colour) {
@@ -390,12 +385,11 @@ void QtDesktop::setProgress(int id, int value) {
 }
 
 void QtDesktop::appendLogbookLine(int id, const std::string& line) {
-    if (auto* logbook = qobject_cast<QPlainTextEdit*>(control(id)))
-        logbook->appendPlainText(toQString(line));
+    if (auto* logbook = qobject_cast<LogbookView*>(control(id))) logbook->appendLine(line);
 }
 
 void QtDesktop::clearLogbook(int id) {
-    if (auto* logbook = qobject_cast<QPlainTextEdit*>(control(id))) logbook->clear();
+    if (auto* logbook = qobject_cast<LogbookView*>(control(id))) logbook->clear();
 }
 
 std::string QtDesktop::askText(const std::string& title, const std::string& message,

@@ -1,0 +1,505 @@
+#include "logger/desktop/qt/logbook_view.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTextBoundaryFinder>
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+#include "logger/desktop/qt/qt_text.h"
+
+namespace kelvinor {
+namespace {
+
+qreal nextTabStop(qreal x) {
+    return (std::floor(x / LogbookView::kTabStop) + 1) * LogbookView::kTabStop;
+}
+
+// Paints one row: each run between tabs where the tab stops put it.
+void drawRow(QPainter& painter, const QFontMetricsF& metrics, const QString& text, qreal left,
+             qreal baseline) {
+    qreal x = 0;
+    qsizetype start = 0;
+    while (start <= text.size()) {
+        qsizetype tab = text.indexOf(QLatin1Char('\t'), start);
+        if (tab < 0) tab = text.size();
+        const QString run = text.mid(start, tab - start);
+        if (!run.isEmpty()) painter.drawText(QPointF(left + x, baseline), run);
+        x += metrics.horizontalAdvance(run);
+        if (tab < text.size()) x = nextTabStop(x);
+        start = tab + 1;
+    }
+}
+
+int clampToInt(std::int64_t value) {
+    return static_cast<int>(std::clamp<std::int64_t>(value, 0, INT_MAX));
+}
+
+// What a screen reader and the AT-SPI bridge read: the whole text, the
+// selection and the caret, in offsets of the whole text.
+class LogbookAccessible final : public QAccessibleWidget, public QAccessibleTextInterface {
+  public:
+    explicit LogbookAccessible(QWidget* widget)
+        : QAccessibleWidget(widget, QAccessible::EditableText) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.readOnly = true;
+        s.multiLine = true;
+        s.selectableText = true;
+        return s;
+    }
+    QString text(QAccessible::Text kind) const override {
+        if (kind == QAccessible::Value) return view()->toPlainText();
+        return QAccessibleWidget::text(kind);
+    }
+
+    void selection(int index, int* start, int* end) const override {
+        *start = *end = 0;
+        const auto [from, to] = ordered();
+        if (index != 0 || from == to) return;
+        *start = clampToInt(view()->offsetOf(from));
+        *end = clampToInt(view()->offsetOf(to));
+    }
+    int selectionCount() const override {
+        const auto [from, to] = ordered();
+        return from == to ? 0 : 1;
+    }
+    void addSelection(int start, int end) override { setSelection(0, start, end); }
+    void removeSelection(int) override { view()->select(view()->cursor(), view()->cursor()); }
+    void setSelection(int, int start, int end) override {
+        view()->select(view()->positionAt(start), view()->positionAt(end));
+    }
+    int cursorPosition() const override { return clampToInt(view()->offsetOf(view()->cursor())); }
+    void setCursorPosition(int position) override {
+        const LogbookView::Position p = view()->positionAt(position);
+        view()->select(p, p);
+    }
+    QString text(int start, int end) const override { return view()->text(start, end); }
+    int characterCount() const override { return clampToInt(view()->textLength()); }
+    QRect characterRect(int offset) const override {
+        const QRect r = view()->characterRect(view()->positionAt(offset));
+        return QRect(view()->viewport()->mapToGlobal(r.topLeft()), r.size());
+    }
+    int offsetAtPoint(const QPoint& point) const override {
+        const QPoint local = view()->viewport()->mapFromGlobal(point);
+        return clampToInt(view()->offsetOf(view()->positionAtPoint(local)));
+    }
+    void scrollToSubstring(int start, int) override {
+        view()->ensureVisible(view()->positionAt(start));
+    }
+    QString attributes(int offset, int* start, int* end) const override {
+        *start = *end = offset;
+        return {};
+    }
+
+  private:
+    LogbookView* view() const { return static_cast<LogbookView*>(widget()); }
+    std::pair<LogbookView::Position, LogbookView::Position> ordered() const {
+        return std::minmax(view()->anchor(), view()->cursor());
+    }
+};
+
+QAccessibleInterface* logbookAccessibleFactory(const QString& className, QObject* object) {
+    if (className == QLatin1String("kelvinor::LogbookView") && object != nullptr &&
+        object->isWidgetType())
+        return new LogbookAccessible(static_cast<QWidget*>(object));
+    return nullptr;
+}
+
+}  // namespace
+
+LogbookView::LogbookView(QWidget* parent) : QAbstractScrollArea(parent) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(logbookAccessibleFactory);
+        return true;
+    }();
+    (void)factoryInstalled;
+    setFocusPolicy(Qt::ClickFocus);
+    viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setBackgroundRole(QPalette::Base);
+    horizontalScrollBar()->setSingleStep(20);
+    updateScrollBars();
+}
+
+int LogbookView::lineHeight() const {
+    return std::max(1, fontMetrics().lineSpacing());
+}
+
+int LogbookView::visibleRows() const {
+    return std::max(1, (viewport()->height() - kMargin) / lineHeight());
+}
+
+qreal LogbookView::xOf(const QString& text, int column) const {
+    const QFontMetricsF metrics(font());
+    qreal x = 0;
+    qsizetype start = 0;
+    column = std::clamp(column, 0, static_cast<int>(text.size()));
+    while (start < column) {
+        qsizetype tab = text.indexOf(QLatin1Char('\t'), start);
+        if (tab < 0 || tab >= column)
+            return x + metrics.horizontalAdvance(text.mid(start, column - start));
+        x = nextTabStop(x + metrics.horizontalAdvance(text.mid(start, tab - start)));
+        start = tab + 1;
+    }
+    return x;
+}
+
+qreal LogbookView::widthOf(const QString& text) const {
+    return xOf(text, static_cast<int>(text.size()));
+}
+
+void LogbookView::addRow(std::string_view cp1252) {
+    lines_.append(cp1252);
+    widestRow_ = std::max(widestRow_, widthOf(toQString(std::string(cp1252))));
+}
+
+void LogbookView::appendLine(const std::string& cp1252) {
+    // The view follows the newest row unless the user has scrolled away from the end.
+    QScrollBar* bar = verticalScrollBar();
+    const bool following = bar->value() >= bar->maximum();
+    const std::int64_t first = rowCount();
+    // Line breaks start new rows, as in a plain-text edit: CR LF, CR or LF.
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= cp1252.size(); ++i) {
+        if (i < cp1252.size() && cp1252[i] != '\r' && cp1252[i] != '\n') continue;
+        addRow(std::string_view(cp1252).substr(start, i - start));
+        if (i + 1 < cp1252.size() && cp1252[i] == '\r' && cp1252[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    updateScrollBars();
+    if (following) bar->setValue(bar->maximum());
+    updateRows(first, rowCount());
+    if (QAccessible::isActive()) {
+        QAccessibleTextInsertEvent inserted(this, clampToInt(lines_.start(first)),
+                                            text(lines_.start(first), textLength()));
+        QAccessible::updateAccessibility(&inserted);
+    }
+}
+
+void LogbookView::setPlainText(const std::string& cp1252) {
+    clear();
+    if (!cp1252.empty()) appendLine(cp1252);
+}
+
+void LogbookView::clear() {
+    lines_.clear();
+    widestRow_ = 0;
+    anchor_ = cursor_ = {};
+    verticalScrollBar()->setValue(0);
+    horizontalScrollBar()->setValue(0);
+    updateScrollBars();
+    viewport()->update();
+    if (QAccessible::isActive()) {
+        QAccessibleEvent changed(this, QAccessible::TextUpdated);
+        QAccessible::updateAccessibility(&changed);
+    }
+}
+
+QString LogbookView::row(std::int64_t index) const {
+    return index >= 0 && index < rowCount() ? toQString(lines_.row(index)) : QString();
+}
+
+QString LogbookView::text(std::int64_t from, std::int64_t to) const {
+    return toQString(lines_.text(from, to));
+}
+
+QString LogbookView::toPlainText() const {
+    return text(0, textLength());
+}
+
+QString LogbookView::selectedText() const {
+    const auto [from, to] = std::minmax(anchor_, cursor_);
+    return from == to ? QString() : text(offsetOf(from), offsetOf(to));
+}
+
+LogbookView::Position LogbookView::positionAt(std::int64_t offset) const {
+    if (rowCount() == 0) return {};
+    offset = std::clamp<std::int64_t>(offset, 0, textLength());
+    const std::int64_t r = lines_.rowAt(offset);
+    return {r,
+            static_cast<int>(std::min<std::int64_t>(offset - lines_.start(r), lines_.length(r)))};
+}
+
+void LogbookView::select(Position anchor, Position cursor) {
+    anchor_ = anchor;
+    cursor_ = cursor;
+    selectionChanged();
+}
+
+void LogbookView::selectAll() {
+    if (rowCount() == 0) return;
+    const std::int64_t last = rowCount() - 1;
+    select({0, 0}, {last, lines_.length(last)});
+}
+
+void LogbookView::copy() const {
+    if (hasSelection()) QGuiApplication::clipboard()->setText(selectedText());
+}
+
+void LogbookView::selectionChanged() {
+    viewport()->update();
+    if (QAccessible::isActive()) {
+        const auto [from, to] = std::minmax(anchor_, cursor_);
+        QAccessibleTextSelectionEvent changed(this, clampToInt(offsetOf(from)),
+                                              clampToInt(offsetOf(to)));
+        changed.setCursorPosition(clampToInt(offsetOf(cursor_)));
+        QAccessible::updateAccessibility(&changed);
+    }
+}
+
+void LogbookView::updateScrollBars() {
+    const int rows = visibleRows();
+    verticalScrollBar()->setPageStep(rows);
+    verticalScrollBar()->setRange(0, clampToInt(rowCount() - rows));
+    const int width = viewport()->width();
+    horizontalScrollBar()->setPageStep(width);
+    horizontalScrollBar()->setRange(
+        0, std::max(0, static_cast<int>(std::ceil(widestRow_)) + 2 * kMargin - width));
+}
+
+void LogbookView::updateRows(std::int64_t from, std::int64_t to) {
+    const std::int64_t first = verticalScrollBar()->value();
+    const std::int64_t top = std::max(from, first);
+    const std::int64_t bottom = std::min(to, first + visibleRows() + 1);
+    if (top >= bottom) return;
+    const int h = lineHeight();
+    viewport()->update(0, kMargin + static_cast<int>(top - first) * h, viewport()->width(),
+                       static_cast<int>(bottom - top) * h);
+}
+
+QRect LogbookView::characterRect(Position p) const {
+    const QString text = row(p.row);
+    const qreal left = kMargin - horizontalScrollBar()->value();
+    const qreal x0 = xOf(text, p.column);
+    const qreal x1 = p.column < text.size() ? xOf(text, p.column + 1) : x0 + 1;
+    const int y = kMargin + static_cast<int>(p.row - verticalScrollBar()->value()) * lineHeight();
+    return QRectF(left + x0, y, x1 - x0, lineHeight()).toAlignedRect();
+}
+
+LogbookView::Position LogbookView::positionAtPoint(QPoint point) const {
+    if (rowCount() == 0) return {};
+    const std::int64_t r = std::clamp<std::int64_t>(verticalScrollBar()->value() +
+                                                        (point.y() - kMargin) / lineHeight() -
+                                                        (point.y() < kMargin ? 1 : 0),
+                                                    0, rowCount() - 1);
+    const QString text = row(r);
+    const qreal x = point.x() - kMargin + horizontalScrollBar()->value();
+    // The nearest gap between two characters.
+    qreal before = 0;
+    for (int column = 0; column < text.size(); ++column) {
+        const qreal after = xOf(text, column + 1);
+        if (x < (before + after) / 2) return {r, column};
+        before = after;
+    }
+    return {r, static_cast<int>(text.size())};
+}
+
+void LogbookView::ensureVisible(Position p) {
+    QScrollBar* v = verticalScrollBar();
+    if (p.row < v->value())
+        v->setValue(clampToInt(p.row));
+    else if (p.row >= v->value() + visibleRows())
+        v->setValue(clampToInt(p.row - visibleRows() + 1));
+    QScrollBar* h = horizontalScrollBar();
+    const int x = static_cast<int>(xOf(row(p.row), p.column));
+    const int room = viewport()->width() - 2 * kMargin;
+    if (x < h->value())
+        h->setValue(std::max(0, x - 20));
+    else if (x > h->value() + room)
+        h->setValue(x - room + 20);
+}
+
+void LogbookView::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    const QFontMetricsF metrics(font());
+    const int h = lineHeight();
+    const std::int64_t first = verticalScrollBar()->value();
+    const qreal left = kMargin - horizontalScrollBar()->value();
+    const QRect area = event->rect();
+    const std::int64_t top = first + std::max(0, (area.top() - kMargin) / h);
+    const std::int64_t bottom = std::min(rowCount() - 1, first + (area.bottom() - kMargin) / h);
+    const auto [from, to] = std::minmax(anchor_, cursor_);
+    const QColor textColour = palette().color(QPalette::Text);
+    for (std::int64_t r = top; r <= bottom; ++r) {
+        const QString text = row(r);
+        const int y = kMargin + static_cast<int>(r - first) * h;
+        const qreal baseline = y + metrics.ascent();
+        painter.setPen(textColour);
+        drawRow(painter, metrics, text, left, baseline);
+        if (from != to && r >= from.row && r <= to.row) {
+            const int c0 = r == from.row ? from.column : 0;
+            const int c1 = r == to.row ? to.column : static_cast<int>(text.size());
+            const qreal x0 = xOf(text, c0);
+            // A selected line break shows as the width of a blank.
+            const qreal x1 = xOf(text, c1) + (r < to.row ? metrics.horizontalAdvance(' ') : 0);
+            const QRectF selected(left + x0, y, x1 - x0, h);
+            painter.fillRect(selected, palette().brush(QPalette::Highlight));
+            painter.save();
+            painter.setClipRect(selected);
+            painter.setPen(palette().color(QPalette::HighlightedText));
+            drawRow(painter, metrics, text, left, baseline);
+            painter.restore();
+        }
+        if (hasFocus() && r == cursor_.row) {
+            const qreal x = left + xOf(text, cursor_.column);
+            painter.setPen(textColour);
+            painter.drawLine(QPointF(x, y), QPointF(x, y + h - 1));
+        }
+    }
+}
+
+void LogbookView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    updateScrollBars();
+}
+
+// Scrolling moves the painted pixels and repaints only the uncovered strip.
+void LogbookView::scrollContentsBy(int dx, int dy) {
+    viewport()->scroll(dx, dy * lineHeight());
+}
+
+void LogbookView::moveCursor(Position to, bool extend) {
+    cursor_ = to;
+    if (!extend) anchor_ = to;
+    ensureVisible(cursor_);
+    selectionChanged();
+}
+
+void LogbookView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return QAbstractScrollArea::mousePressEvent(event);
+    setFocus(Qt::MouseFocusReason);
+    selecting_ = true;
+    moveCursor(positionAtPoint(event->position().toPoint()),
+               event->modifiers().testFlag(Qt::ShiftModifier));
+}
+
+void LogbookView::mouseMoveEvent(QMouseEvent* event) {
+    if (!selecting_ || !event->buttons().testFlag(Qt::LeftButton)) return;
+    moveCursor(positionAtPoint(event->position().toPoint()), true);
+}
+
+void LogbookView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return QAbstractScrollArea::mouseReleaseEvent(event);
+    selecting_ = false;
+    // As in other X11 programs, a selection also becomes the primary selection.
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (hasSelection() && clipboard->supportsSelection())
+        clipboard->setText(selectedText(), QClipboard::Selection);
+}
+
+void LogbookView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || rowCount() == 0) return;
+    // The word under the pointer, by Unicode's word boundaries ("5,00" is one word).
+    const Position at = positionAtPoint(event->position().toPoint());
+    const QString text = row(at.row);
+    int column = at.column;
+    if (column > 0 &&
+        (column == text.size() ||
+         xOf(text, column) > event->position().x() - kMargin + horizontalScrollBar()->value()))
+        --column;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Word, text);
+    finder.setPosition(column);
+    qsizetype start = finder.boundaryReasons().testFlag(QTextBoundaryFinder::StartOfItem)
+                          ? column
+                          : finder.toPreviousBoundary();
+    finder.setPosition(column);
+    qsizetype end = finder.toNextBoundary();
+    if (start < 0) start = 0;
+    if (end < 0) end = text.size();
+    selecting_ = false;
+    select({at.row, static_cast<int>(start)}, {at.row, static_cast<int>(end)});
+}
+
+void LogbookView::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::SelectAll)) return selectAll();
+    if (event->matches(QKeySequence::Copy)) return copy();
+    const std::int64_t last = std::max<std::int64_t>(0, rowCount() - 1);
+    const Position c = cursor_;
+    const auto lengthOf = [&](std::int64_t r) { return rowCount() == 0 ? 0 : lines_.length(r); };
+    struct Move {
+        QKeySequence::StandardKey move, extend;
+        Position to;
+    };
+    const Move moves[] = {
+        {QKeySequence::MoveToNextChar, QKeySequence::SelectNextChar,
+         c.column < lengthOf(c.row) ? Position{c.row, c.column + 1}
+         : c.row < last             ? Position{c.row + 1, 0}
+                                    : c},
+        {QKeySequence::MoveToPreviousChar, QKeySequence::SelectPreviousChar,
+         c.column > 0 ? Position{c.row, c.column - 1}
+         : c.row > 0  ? Position{c.row - 1, lengthOf(c.row - 1)}
+                      : c},
+        {QKeySequence::MoveToNextLine, QKeySequence::SelectNextLine,
+         c.row < last ? Position{c.row + 1, std::min(c.column, lengthOf(c.row + 1))}
+                      : Position{c.row, lengthOf(c.row)}},
+        {QKeySequence::MoveToPreviousLine, QKeySequence::SelectPreviousLine,
+         c.row > 0 ? Position{c.row - 1, std::min(c.column, lengthOf(c.row - 1))} : Position{0, 0}},
+        {QKeySequence::MoveToStartOfLine, QKeySequence::SelectStartOfLine, {c.row, 0}},
+        {QKeySequence::MoveToEndOfLine, QKeySequence::SelectEndOfLine, {c.row, lengthOf(c.row)}},
+        {QKeySequence::MoveToStartOfDocument, QKeySequence::SelectStartOfDocument, {0, 0}},
+        {QKeySequence::MoveToEndOfDocument,
+         QKeySequence::SelectEndOfDocument,
+         {last, lengthOf(last)}},
+        {QKeySequence::MoveToNextPage,
+         QKeySequence::SelectNextPage,
+         {std::min(last, c.row + visibleRows()),
+          std::min(c.column, lengthOf(std::min(last, c.row + visibleRows())))}},
+        {QKeySequence::MoveToPreviousPage,
+         QKeySequence::SelectPreviousPage,
+         {std::max<std::int64_t>(0, c.row - visibleRows()),
+          std::min(c.column, lengthOf(std::max<std::int64_t>(0, c.row - visibleRows())))}},
+    };
+    for (const Move& m : moves) {
+        if (event->matches(m.extend)) return moveCursor(m.to, true);
+        if (event->matches(m.move)) return moveCursor(m.to, false);
+    }
+    QAbstractScrollArea::keyPressEvent(event);
+}
+
+void LogbookView::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    QAction* copyAction = menu.addAction(QString::fromUtf8("&Kopieren"), this, [this] { copy(); });
+    copyAction->setShortcut(QKeySequence::Copy);
+    copyAction->setEnabled(hasSelection());
+    QAction* all =
+        menu.addAction(QString::fromUtf8("Alles &markieren"), this, [this] { selectAll(); });
+    all->setShortcut(QKeySequence::SelectAll);
+    all->setEnabled(rowCount() > 0);
+    menu.exec(event->globalPos());
+}
+
+void LogbookView::changeEvent(QEvent* event) {
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() != QEvent::FontChange) return;
+    widestRow_ = 0;
+    for (std::int64_t r = 0; r < rowCount(); ++r)
+        widestRow_ = std::max(widestRow_, widthOf(row(r)));
+    updateScrollBars();
+    viewport()->update();
+}
+
+void LogbookView::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    updateRows(cursor_.row, cursor_.row + 1);
+}
+
+void LogbookView::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    updateRows(cursor_.row, cursor_.row + 1);
+}
+
+}  // namespace kelvinor

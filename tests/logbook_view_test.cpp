@@ -1,0 +1,267 @@
+// The logbook control's real widget under the offscreen platform: rows,
+// following the end, selection by mouse and keys, copying through the real
+// clipboard, horizontal scrolling, the accessible text and bounded repaints.
+#include "logger/desktop/qt/logbook_view.h"
+
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QApplication>
+#include <QClipboard>
+#include <QPaintEvent>
+#include <QScrollBar>
+#include <QTest>
+#include <string>
+#include <vector>
+
+#include "logger/desktop/qt/logbook_lines.h"
+
+namespace kelvinor {
+namespace {
+
+// A row as the recording writes it, in CP1252 (0xB0 is the degree sign).
+std::string rowText(int n) {
+    return "07.12.2026\t00:00:" + std::to_string(10 + n % 50) + "  \t5,00\t30,00\t-2,00\t\xB0" +
+           "C Nr. " + std::to_string(n);
+}
+
+QString shown(const std::string& cp1252) {
+    return QString::fromLatin1(cp1252.data(), static_cast<qsizetype>(cp1252.size()))
+        .replace(QChar(0xB0), QChar(0xB0));
+}
+
+struct Shown {
+    LogbookView view;
+    Shown() {
+        view.resize(400, 200);
+        view.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        view.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        view.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&view));
+    }
+    QPoint at(std::int64_t row, int column) {
+        return view.characterRect({row, column}).center() -
+               QPoint(view.characterRect({row, column}).width() / 2, 0);
+    }
+};
+
+TEST(LogbookLines, RowsAcrossChunkBordersComeBackWhole) {
+    // Rows of many lengths, some longer than a chunk, so that rows and their
+    // line feeds straddle the borders of the 1 MiB chunks.
+    LogbookLines lines;
+    std::vector<std::string> rows;
+    std::string all;
+    for (int i = 0; i < 3000; ++i) {
+        const std::size_t length =
+            i % 997 == 0 ? (1u << 20) + 5 : static_cast<std::size_t>(i * 37 % 1500);
+        std::string r(length, static_cast<char>('a' + i % 26));
+        rows.push_back(r);
+        lines.append(r);
+        all += (i ? "\n" : "") + r;
+    }
+    ASSERT_EQ(lines.count(), 3000);
+    for (int i = 0; i < 3000; i += 7) {
+        EXPECT_EQ(lines.row(i), rows[i]) << i;
+        EXPECT_EQ(lines.length(i), static_cast<int>(rows[i].size()));
+        EXPECT_EQ(lines.rowAt(lines.start(i)), i);
+        if (!rows[i].empty()) {
+            EXPECT_EQ(lines.rowAt(lines.start(i) + lines.length(i) - 1), i);
+        }
+    }
+    EXPECT_EQ(lines.textLength(), static_cast<std::int64_t>(all.size()));
+    EXPECT_EQ(lines.text(0, lines.textLength()), all);
+    EXPECT_EQ(lines.text(1'048'570, 1'048'590), all.substr(1'048'570, 20));
+    lines.clear();
+    EXPECT_EQ(lines.count(), 0);
+    EXPECT_EQ(lines.textLength(), 0);
+}
+
+TEST(LogbookView, RowsTabsUmlautsAndLineBreaksLikeAPlainTextEdit) {
+    LogbookView view;
+    struct Case {
+        std::vector<std::string> appended;
+        QString text;
+        std::int64_t rows;
+    };
+    const Case cases[] = {
+        {{}, "", 0},
+        {{""}, "", 1},
+        {{"a\tb", "\xC4rger \xFC"}, QString::fromUtf8("a\tb\nÄrger ü"), 2},
+        {{"eins\r\nzwei\rdrei\nvier"}, "eins\nzwei\ndrei\nvier", 4},
+        {{"Ende\r\n"}, "Ende\n", 2},
+    };
+    for (const Case& c : cases) {
+        view.clear();
+        for (const std::string& line : c.appended) view.appendLine(line);
+        EXPECT_EQ(view.toPlainText(), c.text);
+        EXPECT_EQ(view.rowCount(), c.rows);
+    }
+    view.setPlainText("Kopf 1\r\nKopf 2");
+    EXPECT_EQ(view.toPlainText(), "Kopf 1\nKopf 2");
+    view.setPlainText("");
+    EXPECT_EQ(view.rowCount(), 0);
+}
+
+TEST(LogbookView, FollowsTheEndUnlessTheUserScrolledAway) {
+    Shown s;
+    QScrollBar* bar = s.view.verticalScrollBar();
+    for (int i = 0; i < 100; ++i) s.view.appendLine(rowText(i));
+    EXPECT_GT(bar->maximum(), 50);
+    EXPECT_EQ(bar->value(), bar->maximum());
+    bar->setValue(10);  // the user scrolls up to read
+    for (int i = 100; i < 105; ++i) s.view.appendLine(rowText(i));
+    EXPECT_EQ(bar->value(), 10);
+    bar->setValue(bar->maximum());  // and back to the end
+    s.view.appendLine(rowText(105));
+    EXPECT_EQ(bar->value(), bar->maximum());
+    s.view.clear();
+    EXPECT_EQ(bar->maximum(), 0);
+    s.view.appendLine(rowText(0));
+    EXPECT_EQ(bar->value(), 0);
+}
+
+TEST(LogbookView, SelectionByMouseAndShiftClickAndDoubleClick) {
+    Shown s;
+    s.view.appendLine("06.12.2026\t23:31:05  \t5,00\t30,00");
+    s.view.appendLine("zweite Zeile");
+    QWidget* port = s.view.viewport();
+    // Drag from the start of the first row to after "zweite".
+    QTest::mousePress(port, Qt::LeftButton, {}, s.at(0, 0));
+    QTest::mouseMove(port, s.at(1, 6));
+    QTest::mouseRelease(port, Qt::LeftButton, {}, s.at(1, 6));
+    EXPECT_EQ(s.view.selectedText(), "06.12.2026\t23:31:05  \t5,00\t30,00\nzweite");
+    // A click elsewhere, then shift-click: from the click to the shift-click.
+    QTest::mouseClick(port, Qt::LeftButton, {}, s.at(1, 7));
+    EXPECT_EQ(s.view.selectedText(), "");
+    QTest::mouseClick(port, Qt::LeftButton, Qt::ShiftModifier, s.at(1, 12));
+    EXPECT_EQ(s.view.selectedText(), "Zeile");
+    // A double click selects the word: "5,00" is one word, so is "Zeile".
+    QTest::mouseDClick(port, Qt::LeftButton, {}, s.at(0, 23));
+    EXPECT_EQ(s.view.selectedText(), "5,00");
+    QTest::mouseDClick(port, Qt::LeftButton, {}, s.at(1, 9));
+    EXPECT_EQ(s.view.selectedText(), "Zeile");
+}
+
+TEST(LogbookView, KeysSelectAndCtrlACtrlCCopyExactlyTheText) {
+    Shown s;
+    const std::vector<std::string> rows = {"Kopfzeile mit \xC4", "a\tb\tc", rowText(1)};
+    for (const std::string& r : rows) s.view.appendLine(r);
+    s.view.setFocus();
+    struct Case {
+        std::vector<std::pair<int, Qt::KeyboardModifiers>> keys;
+        QString selected;
+    };
+    const Case cases[] = {
+        {{{Qt::Key_Home, Qt::ControlModifier},
+          {Qt::Key_Right, Qt::ShiftModifier},
+          {Qt::Key_Right, Qt::ShiftModifier}},
+         "Ko"},
+        {{{Qt::Key_Home, Qt::ControlModifier},
+          {Qt::Key_Down, {}},
+          {Qt::Key_End, Qt::ShiftModifier}},
+         "a\tb\tc"},
+        {{{Qt::Key_End, Qt::ControlModifier},
+          {Qt::Key_Up, Qt::ShiftModifier},
+          {Qt::Key_Home, Qt::ShiftModifier}},
+         "a\tb\tc\n" + shown(rowText(1))},
+        {{{Qt::Key_Home, Qt::ControlModifier}, {Qt::Key_Left, Qt::ShiftModifier}}, ""},
+    };
+    for (const Case& c : cases) {
+        for (const auto& [key, modifiers] : c.keys)
+            QTest::keyClick(&s.view, Qt::Key(key), modifiers);
+        EXPECT_EQ(s.view.selectedText(), c.selected);
+    }
+    QGuiApplication::clipboard()->clear();
+    QTest::keyClick(&s.view, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(&s.view, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              QString::fromUtf8("Kopfzeile mit Ä\na\tb\tc\n") + shown(rowText(1)));
+    // Typing changes nothing: the logbook is read-only.
+    QTest::keyClicks(&s.view, "xyz");
+    QTest::keyClick(&s.view, Qt::Key_Backspace);
+    EXPECT_EQ(s.view.toPlainText(),
+              QString::fromUtf8("Kopfzeile mit Ä\na\tb\tc\n") + shown(rowText(1)));
+}
+
+TEST(LogbookView, ALongRowScrollsHorizontally) {
+    Shown s;
+    s.view.appendLine("kurz");
+    QScrollBar* bar = s.view.horizontalScrollBar();
+    EXPECT_EQ(bar->maximum(), 0);
+    s.view.appendLine(std::string(400, 'W') + "\tEnde");
+    EXPECT_GT(bar->maximum(), 1000);
+    s.view.setFocus();
+    QTest::keyClick(&s.view, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_GT(bar->value(), 1000);  // the caret at the row's end is in view
+    const QRect caret = s.view.characterRect(s.view.cursor());
+    EXPECT_TRUE(s.view.viewport()->rect().contains(caret.topLeft())) << caret.x();
+    QTest::keyClick(&s.view, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(bar->value(), 0);
+}
+
+TEST(LogbookView, TheAccessibleTextIsTheLogbook) {
+    Shown s;
+    s.view.appendLine("Kopf \xFC");
+    s.view.appendLine("06.12.2026\t23:31:05");
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&s.view);
+    ASSERT_NE(accessible, nullptr);
+    QAccessibleTextInterface* text = accessible->textInterface();
+    ASSERT_NE(text, nullptr);
+    EXPECT_TRUE(accessible->state().readOnly);
+    EXPECT_TRUE(accessible->state().multiLine);
+    const QString expected = QString::fromUtf8("Kopf ü\n06.12.2026\t23:31:05");
+    EXPECT_EQ(text->characterCount(), expected.size());
+    EXPECT_EQ(text->text(0, text->characterCount()), expected);
+    EXPECT_EQ(accessible->text(QAccessible::Value), expected);
+    EXPECT_EQ(text->text(7, 17), "06.12.2026");
+    text->setSelection(0, 7, 17);
+    EXPECT_EQ(s.view.selectedText(), "06.12.2026");
+    int start = -1, end = -1;
+    text->selection(0, &start, &end);
+    EXPECT_EQ(std::make_pair(start, end), std::make_pair(7, 17));
+    EXPECT_EQ(text->selectionCount(), 1);
+    text->removeSelection(0);
+    EXPECT_EQ(text->selectionCount(), 0);
+    // The character under a point and back.
+    const QRect r = text->characterRect(10);  // the "1" of "06.12"
+    EXPECT_EQ(text->offsetAtPoint(r.topLeft() + QPoint(1, r.height() / 2)), 10);
+}
+
+// Counts the viewport's paint events and the area they cover.
+struct PaintCounter : QObject {
+    int events = 0;
+    int height = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            ++events;
+            height += static_cast<QPaintEvent*>(event)->region().boundingRect().height();
+        }
+        return false;
+    }
+};
+
+TEST(LogbookView, AnAppendedRowRepaintsOnlyWhatChanged) {
+    Shown s;
+    for (int i = 0; i < 1000; ++i) s.view.appendLine(rowText(i));
+    QCoreApplication::processEvents();
+    PaintCounter counter;
+    s.view.viewport()->installEventFilter(&counter);
+    const int rowHeight = s.view.fontMetrics().lineSpacing();
+    for (int i = 0; i < 20; ++i) {
+        s.view.appendLine(rowText(1000 + i));
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(counter.events, 20);
+    // About one row each (the new row, the strip uncovered by the scroll).
+    EXPECT_LE(counter.height, 20 * 3 * rowHeight);
+    // Scrolled away from the end, an append below the view repaints nothing.
+    s.view.verticalScrollBar()->setValue(0);
+    QCoreApplication::processEvents();
+    counter.events = 0;
+    s.view.appendLine(rowText(2000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(counter.events, 0);
+}
+
+}  // namespace
+}  // namespace kelvinor
