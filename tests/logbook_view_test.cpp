@@ -263,5 +263,24 @@ TEST(LogbookView, AnAppendedRowRepaintsOnlyWhatChanged) {
     EXPECT_EQ(counter.events, 0);
 }
 
+TEST(LogbookView, TheScrollBarRepaintsOnlyWhenItsSliderMoves) {
+    Shown s;
+    for (int i = 0; i < 20'000; ++i) s.view.appendLine(rowText(i));
+    QCoreApplication::processEvents();
+    PaintCounter bar;
+    s.view.verticalScrollBar()->installEventFilter(&bar);
+    for (int i = 0; i < 20; ++i) {
+        s.view.appendLine(rowText(20'000 + i));
+        QCoreApplication::processEvents();
+    }
+    // Twenty more rows of twenty thousand move the slider a pixel at most.
+    EXPECT_LE(bar.events, 2);
+    // A jump to the top moves it, and it is repainted.
+    bar.events = 0;
+    s.view.verticalScrollBar()->setValue(0);
+    QCoreApplication::processEvents();
+    EXPECT_GE(bar.events, 1);
+}
+
 }  // namespace
 }  // namespace kelvinor

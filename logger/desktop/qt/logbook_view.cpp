@@ -10,6 +10,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTextBoundaryFinder>
 #include <algorithm>
 #include <climits>
@@ -22,22 +25,6 @@ namespace {
 
 qreal nextTabStop(qreal x) {
     return (std::floor(x / LogbookView::kTabStop) + 1) * LogbookView::kTabStop;
-}
-
-// Paints one row: each run between tabs where the tab stops put it.
-void drawRow(QPainter& painter, const QFontMetricsF& metrics, const QString& text, qreal left,
-             qreal baseline) {
-    qreal x = 0;
-    qsizetype start = 0;
-    while (start <= text.size()) {
-        qsizetype tab = text.indexOf(QLatin1Char('\t'), start);
-        if (tab < 0) tab = text.size();
-        const QString run = text.mid(start, tab - start);
-        if (!run.isEmpty()) painter.drawText(QPointF(left + x, baseline), run);
-        x += metrics.horizontalAdvance(run);
-        if (tab < text.size()) x = nextTabStop(x);
-        start = tab + 1;
-    }
 }
 
 int clampToInt(std::int64_t value) {
@@ -113,6 +100,68 @@ class LogbookAccessible final : public QAccessibleWidget, public QAccessibleText
     }
 };
 
+// A scroll bar that repaints only when its slider moves on screen: a long
+// logbook that follows its end changes the value with every row, but the
+// slider moves by a pixel only every few hundred rows.
+class LogbookScrollBar final : public QScrollBar {
+  public:
+    explicit LogbookScrollBar(Qt::Orientation orientation) : QScrollBar(orientation) {}
+
+    // Changes made while a Batch lives are judged together at its end, so
+    // that a new range followed by a new value does not repaint twice.
+    class Batch {
+      public:
+        explicit Batch(QScrollBar* bar) : bar_(static_cast<LogbookScrollBar*>(bar)) {
+            ++bar_->batches_;
+        }
+        ~Batch() {
+            if (--bar_->batches_ == 0) bar_->repaintWhereChanged();
+        }
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+
+      private:
+        LogbookScrollBar* bar_;
+    };
+
+  protected:
+    void sliderChange(SliderChange change) override {
+        if (change == SliderOrientationChange) return QScrollBar::sliderChange(change);
+        if (batches_ == 0) repaintWhereChanged();
+    }
+    void paintEvent(QPaintEvent* event) override {
+        painted_ = look();
+        QScrollBar::paintEvent(event);
+    }
+
+  private:
+    struct Look {
+        QRect slider;
+        bool atMinimum = false, atMaximum = false;
+        bool operator==(const Look&) const = default;
+    };
+    Look look() const {
+        QStyleOptionSlider option;
+        initStyleOption(&option);
+        return {style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider,
+                                        this),
+                value() == minimum(), value() == maximum()};
+    }
+    // Repaints the bar only where it looks different from its last painting:
+    // where the slider was and is, or all of it when an end is reached or
+    // left (the arrows may show it).
+    void repaintWhereChanged() {
+        const Look now = look();
+        if (now == painted_) return;
+        if (now.atMinimum != painted_.atMinimum || now.atMaximum != painted_.atMaximum)
+            update();
+        else
+            update(now.slider.united(painted_.slider));
+    }
+    Look painted_;
+    int batches_ = 0;
+};
+
 QAccessibleInterface* logbookAccessibleFactory(const QString& className, QObject* object) {
     if (className == QLatin1String("kelvinor::LogbookView") && object != nullptr &&
         object->isWidgetType())
@@ -123,12 +172,17 @@ QAccessibleInterface* logbookAccessibleFactory(const QString& className, QObject
 }  // namespace
 
 LogbookView::LogbookView(QWidget* parent) : QAbstractScrollArea(parent) {
+    measureFont();
     static const bool factoryInstalled = [] {
         QAccessible::installFactory(logbookAccessibleFactory);
         return true;
     }();
     (void)factoryInstalled;
+    setVerticalScrollBar(new LogbookScrollBar(Qt::Vertical));
+    setHorizontalScrollBar(new LogbookScrollBar(Qt::Horizontal));
     setFocusPolicy(Qt::ClickFocus);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setBackgroundRole(QPalette::Base);
     horizontalScrollBar()->setSingleStep(20);
@@ -143,33 +197,37 @@ int LogbookView::visibleRows() const {
     return std::max(1, (viewport()->height() - kMargin) / lineHeight());
 }
 
-qreal LogbookView::xOf(const QString& text, int column) const {
-    const QFontMetricsF metrics(font());
+void LogbookView::measureFont() {
+    unkerned_ = font();
+    unkerned_.setKerning(false);
+    const QFontMetricsF metrics(unkerned_);
+    for (int byte = 0; byte < 256; ++byte) {
+        const char c = static_cast<char>(byte);
+        advance_[byte] = metrics.horizontalAdvance(toQString(std::string(1, c)));
+    }
+    ascent_ = metrics.ascent();
+}
+
+qreal LogbookView::xOf(std::string_view cp1252, int column) const {
     qreal x = 0;
-    qsizetype start = 0;
-    column = std::clamp(column, 0, static_cast<int>(text.size()));
-    while (start < column) {
-        qsizetype tab = text.indexOf(QLatin1Char('\t'), start);
-        if (tab < 0 || tab >= column)
-            return x + metrics.horizontalAdvance(text.mid(start, column - start));
-        x = nextTabStop(x + metrics.horizontalAdvance(text.mid(start, tab - start)));
-        start = tab + 1;
+    const std::size_t end =
+        std::min<std::size_t>(static_cast<std::size_t>(std::max(column, 0)), cp1252.size());
+    for (std::size_t i = 0; i < end; ++i) {
+        const auto byte = static_cast<unsigned char>(cp1252[i]);
+        x = byte == '\t' ? nextTabStop(x) : x + advance_[byte];
     }
     return x;
 }
 
-qreal LogbookView::widthOf(const QString& text) const {
-    return xOf(text, static_cast<int>(text.size()));
-}
-
 void LogbookView::addRow(std::string_view cp1252) {
     lines_.append(cp1252);
-    widestRow_ = std::max(widestRow_, widthOf(toQString(std::string(cp1252))));
+    widestRow_ = std::max(widestRow_, xOf(cp1252, static_cast<int>(cp1252.size())));
 }
 
 void LogbookView::appendLine(const std::string& cp1252) {
     // The view follows the newest row unless the user has scrolled away from the end.
     QScrollBar* bar = verticalScrollBar();
+    const LogbookScrollBar::Batch together(bar);
     const bool following = bar->value() >= bar->maximum();
     const std::int64_t first = rowCount();
     // Line breaks start new rows, as in a plain-text edit: CR LF, CR or LF.
@@ -261,14 +319,28 @@ void LogbookView::selectionChanged() {
     }
 }
 
+// Both bars are always shown, so a new range needs no new layout of the
+// scroll area: the ranges are set without signals (the scroll area would lay
+// itself out again on every appended row otherwise). A value the new range
+// cuts back is passed on as a scroll.
 void LogbookView::updateScrollBars() {
+    const auto setRange = [this](QScrollBar* bar, int page, int maximum) {
+        const int before = bar->value();
+        {
+            const LogbookScrollBar::Batch together(bar);
+            const QSignalBlocker quiet(bar);
+            bar->setPageStep(page);
+            bar->setRange(0, maximum);
+        }
+        if (bar->value() != before)
+            scrollContentsBy(bar == horizontalScrollBar() ? before - bar->value() : 0,
+                             bar == verticalScrollBar() ? before - bar->value() : 0);
+    };
     const int rows = visibleRows();
-    verticalScrollBar()->setPageStep(rows);
-    verticalScrollBar()->setRange(0, clampToInt(rowCount() - rows));
+    setRange(verticalScrollBar(), rows, clampToInt(rowCount() - rows));
     const int width = viewport()->width();
-    horizontalScrollBar()->setPageStep(width);
-    horizontalScrollBar()->setRange(
-        0, std::max(0, static_cast<int>(std::ceil(widestRow_)) + 2 * kMargin - width));
+    setRange(horizontalScrollBar(), width,
+             std::max(0, static_cast<int>(std::ceil(widestRow_)) + 2 * kMargin - width));
 }
 
 void LogbookView::updateRows(std::int64_t from, std::int64_t to) {
@@ -282,10 +354,11 @@ void LogbookView::updateRows(std::int64_t from, std::int64_t to) {
 }
 
 QRect LogbookView::characterRect(Position p) const {
-    const QString text = row(p.row);
+    const std::string text = rowCount() > 0 ? lines_.row(p.row) : std::string();
     const qreal left = kMargin - horizontalScrollBar()->value();
     const qreal x0 = xOf(text, p.column);
-    const qreal x1 = p.column < text.size() ? xOf(text, p.column + 1) : x0 + 1;
+    const qreal x1 =
+        static_cast<std::size_t>(p.column) < text.size() ? xOf(text, p.column + 1) : x0 + 1;
     const int y = kMargin + static_cast<int>(p.row - verticalScrollBar()->value()) * lineHeight();
     return QRectF(left + x0, y, x1 - x0, lineHeight()).toAlignedRect();
 }
@@ -296,13 +369,14 @@ LogbookView::Position LogbookView::positionAtPoint(QPoint point) const {
                                                         (point.y() - kMargin) / lineHeight() -
                                                         (point.y() < kMargin ? 1 : 0),
                                                     0, rowCount() - 1);
-    const QString text = row(r);
+    const std::string text = lines_.row(r);
     const qreal x = point.x() - kMargin + horizontalScrollBar()->value();
     // The nearest gap between two characters.
     qreal before = 0;
-    for (int column = 0; column < text.size(); ++column) {
-        const qreal after = xOf(text, column + 1);
-        if (x < (before + after) / 2) return {r, column};
+    for (std::size_t column = 0; column < text.size(); ++column) {
+        const auto byte = static_cast<unsigned char>(text[column]);
+        const qreal after = byte == '\t' ? nextTabStop(before) : before + advance_[byte];
+        if (x < (before + after) / 2) return {r, static_cast<int>(column)};
         before = after;
     }
     return {r, static_cast<int>(text.size())};
@@ -314,8 +388,9 @@ void LogbookView::ensureVisible(Position p) {
         v->setValue(clampToInt(p.row));
     else if (p.row >= v->value() + visibleRows())
         v->setValue(clampToInt(p.row - visibleRows() + 1));
+    if (rowCount() == 0) return;
     QScrollBar* h = horizontalScrollBar();
-    const int x = static_cast<int>(xOf(row(p.row), p.column));
+    const int x = static_cast<int>(xOf(p.row, p.column));
     const int room = viewport()->width() - 2 * kMargin;
     if (x < h->value())
         h->setValue(std::max(0, x - 20));
@@ -323,9 +398,27 @@ void LogbookView::ensureVisible(Position p) {
         h->setValue(x - room + 20);
 }
 
+// Paints one row: each run between tabs where the advances put it.
+void LogbookView::drawRow(QPainter& painter, const std::string& text, qreal left,
+                          qreal baseline) const {
+    qreal x = 0;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t tab = text.find('\t', start);
+        if (tab == std::string::npos) tab = text.size();
+        if (tab > start) {
+            const std::string run = text.substr(start, tab - start);
+            painter.drawText(QPointF(left + x, baseline), toQString(run));
+            x += xOf(run, static_cast<int>(run.size()));
+        }
+        if (tab < text.size()) x = nextTabStop(x);
+        start = tab + 1;
+    }
+}
+
 void LogbookView::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
-    const QFontMetricsF metrics(font());
+    painter.setFont(unkerned_);
     const int h = lineHeight();
     const std::int64_t first = verticalScrollBar()->value();
     const qreal left = kMargin - horizontalScrollBar()->value();
@@ -335,23 +428,23 @@ void LogbookView::paintEvent(QPaintEvent* event) {
     const auto [from, to] = std::minmax(anchor_, cursor_);
     const QColor textColour = palette().color(QPalette::Text);
     for (std::int64_t r = top; r <= bottom; ++r) {
-        const QString text = row(r);
+        const std::string text = lines_.row(r);
         const int y = kMargin + static_cast<int>(r - first) * h;
-        const qreal baseline = y + metrics.ascent();
+        const qreal baseline = y + ascent_;
         painter.setPen(textColour);
-        drawRow(painter, metrics, text, left, baseline);
+        drawRow(painter, text, left, baseline);
         if (from != to && r >= from.row && r <= to.row) {
             const int c0 = r == from.row ? from.column : 0;
             const int c1 = r == to.row ? to.column : static_cast<int>(text.size());
             const qreal x0 = xOf(text, c0);
             // A selected line break shows as the width of a blank.
-            const qreal x1 = xOf(text, c1) + (r < to.row ? metrics.horizontalAdvance(' ') : 0);
+            const qreal x1 = xOf(text, c1) + (r < to.row ? advance_[' '] : 0);
             const QRectF selected(left + x0, y, x1 - x0, h);
             painter.fillRect(selected, palette().brush(QPalette::Highlight));
             painter.save();
             painter.setClipRect(selected);
             painter.setPen(palette().color(QPalette::HighlightedText));
-            drawRow(painter, metrics, text, left, baseline);
+            drawRow(painter, text, left, baseline);
             painter.restore();
         }
         if (hasFocus() && r == cursor_.row) {
@@ -409,7 +502,7 @@ void LogbookView::mouseDoubleClickEvent(QMouseEvent* event) {
     int column = at.column;
     if (column > 0 &&
         (column == text.size() ||
-         xOf(text, column) > event->position().x() - kMargin + horizontalScrollBar()->value()))
+         xOf(at.row, column) > event->position().x() - kMargin + horizontalScrollBar()->value()))
         --column;
     QTextBoundaryFinder finder(QTextBoundaryFinder::Word, text);
     finder.setPosition(column);
@@ -485,9 +578,10 @@ void LogbookView::contextMenuEvent(QContextMenuEvent* event) {
 void LogbookView::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() != QEvent::FontChange) return;
+    measureFont();
     widestRow_ = 0;
     for (std::int64_t r = 0; r < rowCount(); ++r)
-        widestRow_ = std::max(widestRow_, widthOf(row(r)));
+        widestRow_ = std::max(widestRow_, xOf(r, lines_.length(r)));
     updateScrollBars();
     viewport()->update();
 }

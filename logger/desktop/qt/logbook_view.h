@@ -4,13 +4,16 @@
 // rows are laid out and painted; appending a row touches no earlier row.
 // Tabs go to stops every 80 pixels, as in a plain-text edit.
 #include <QAbstractScrollArea>
+#include <QFont>
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <string>
 
 #include "logger/desktop/qt/logbook_lines.h"
 
 class QMenu;
+class QPainter;
 
 namespace kelvinor {
 
@@ -69,8 +72,10 @@ class LogbookView : public QAbstractScrollArea {
 
   private:
     void addRow(std::string_view cp1252);
-    qreal widthOf(const QString& text) const;
-    qreal xOf(const QString& text, int column) const;
+    void measureFont();
+    void drawRow(QPainter& painter, const std::string& text, qreal left, qreal baseline) const;
+    qreal xOf(std::string_view cp1252, int column) const;
+    qreal xOf(std::int64_t row, int column) const { return xOf(lines_.row(row), column); }
     int lineHeight() const;
     int visibleRows() const;
     void updateScrollBars();
@@ -79,6 +84,12 @@ class LogbookView : public QAbstractScrollArea {
     void moveCursor(Position to, bool extend);
     void selectionChanged();
 
+    // The widget's font without kerning, so that a row's width is the sum of
+    // its characters' advances (one per CP1252 byte, measured once per font)
+    // and the painted text stands exactly where that sum puts it.
+    QFont unkerned_;
+    std::array<qreal, 256> advance_{};
+    qreal ascent_ = 0;
     LogbookLines lines_;
     qreal widestRow_ = 0;
     Position anchor_, cursor_;
