@@ -11,6 +11,7 @@
 #include <QPaintEvent>
 #include <QScrollBar>
 #include <QTest>
+#include <QToolTip>
 #include <string>
 #include <vector>
 
@@ -261,6 +262,18 @@ TEST(LogbookView, AnAppendedRowRepaintsOnlyWhatChanged) {
     s.view.appendLine(rowText(2000));
     QCoreApplication::processEvents();
     EXPECT_EQ(counter.events, 0);
+}
+
+TEST(LogbookView, TheToolTipShowsOverTheRows) {
+    Shown s;
+    s.view.setToolTip("Logbuch");
+    s.view.appendLine(rowText(1));
+    const QPoint inside(50, 10);
+    QHelpEvent help(QEvent::ToolTip, inside, s.view.viewport()->mapToGlobal(inside));
+    QCoreApplication::sendEvent(s.view.viewport(), &help);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), "Logbuch");
+    QToolTip::hideText();
 }
 
 TEST(LogbookView, TheScrollBarRepaintsOnlyWhenItsSliderMoves) {
