@@ -1,7 +1,6 @@
 #include "logger/desktop/qt/logbook_view.h"
 
 #include <QAccessible>
-#include <QAccessibleWidget>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
@@ -11,13 +10,13 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
-#include <QStyle>
-#include <QStyleOptionSlider>
 #include <QTextBoundaryFinder>
 #include <algorithm>
 #include <climits>
 #include <cmath>
 
+#include "logger/desktop/qt/logbook_accessible.h"
+#include "logger/desktop/qt/logbook_scroll_bar.h"
 #include "logger/desktop/qt/qt_text.h"
 
 namespace kelvinor {
@@ -31,153 +30,11 @@ int clampToInt(std::int64_t value) {
     return static_cast<int>(std::clamp<std::int64_t>(value, 0, INT_MAX));
 }
 
-// What a screen reader and the AT-SPI bridge read: the whole text, the
-// selection and the caret, in offsets of the whole text.
-class LogbookAccessible final : public QAccessibleWidget, public QAccessibleTextInterface {
-  public:
-    explicit LogbookAccessible(QWidget* widget)
-        : QAccessibleWidget(widget, QAccessible::EditableText) {}
-
-    void* interface_cast(QAccessible::InterfaceType type) override {
-        if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
-        return QAccessibleWidget::interface_cast(type);
-    }
-    QAccessible::State state() const override {
-        QAccessible::State s = QAccessibleWidget::state();
-        s.readOnly = true;
-        s.multiLine = true;
-        s.selectableText = true;
-        return s;
-    }
-    QString text(QAccessible::Text kind) const override {
-        if (kind == QAccessible::Value) return view()->toPlainText();
-        return QAccessibleWidget::text(kind);
-    }
-
-    void selection(int index, int* start, int* end) const override {
-        *start = *end = 0;
-        const auto [from, to] = ordered();
-        if (index != 0 || from == to) return;
-        *start = clampToInt(view()->offsetOf(from));
-        *end = clampToInt(view()->offsetOf(to));
-    }
-    int selectionCount() const override {
-        const auto [from, to] = ordered();
-        return from == to ? 0 : 1;
-    }
-    void addSelection(int start, int end) override { setSelection(0, start, end); }
-    void removeSelection(int) override { view()->select(view()->cursor(), view()->cursor()); }
-    void setSelection(int, int start, int end) override {
-        view()->select(view()->positionAt(start), view()->positionAt(end));
-    }
-    int cursorPosition() const override { return clampToInt(view()->offsetOf(view()->cursor())); }
-    void setCursorPosition(int position) override {
-        const LogbookView::Position p = view()->positionAt(position);
-        view()->select(p, p);
-    }
-    QString text(int start, int end) const override { return view()->text(start, end); }
-    int characterCount() const override { return clampToInt(view()->textLength()); }
-    QRect characterRect(int offset) const override {
-        const QRect r = view()->characterRect(view()->positionAt(offset));
-        return QRect(view()->viewport()->mapToGlobal(r.topLeft()), r.size());
-    }
-    int offsetAtPoint(const QPoint& point) const override {
-        const QPoint local = view()->viewport()->mapFromGlobal(point);
-        return clampToInt(view()->offsetOf(view()->positionAtPoint(local)));
-    }
-    void scrollToSubstring(int start, int) override {
-        view()->ensureVisible(view()->positionAt(start));
-    }
-    QString attributes(int offset, int* start, int* end) const override {
-        *start = *end = offset;
-        return {};
-    }
-
-  private:
-    LogbookView* view() const { return static_cast<LogbookView*>(widget()); }
-    std::pair<LogbookView::Position, LogbookView::Position> ordered() const {
-        return std::minmax(view()->anchor(), view()->cursor());
-    }
-};
-
-// A scroll bar that repaints only when its slider moves on screen: a long
-// logbook that follows its end changes the value with every row, but the
-// slider moves by a pixel only every few hundred rows.
-class LogbookScrollBar final : public QScrollBar {
-  public:
-    explicit LogbookScrollBar(Qt::Orientation orientation) : QScrollBar(orientation) {}
-
-    // Changes made while a Batch lives are judged together at its end, so
-    // that a new range followed by a new value does not repaint twice.
-    class Batch {
-      public:
-        explicit Batch(QScrollBar* bar) : bar_(static_cast<LogbookScrollBar*>(bar)) {
-            ++bar_->batches_;
-        }
-        ~Batch() {
-            if (--bar_->batches_ == 0) bar_->repaintWhereChanged();
-        }
-        Batch(const Batch&) = delete;
-        Batch& operator=(const Batch&) = delete;
-
-      private:
-        LogbookScrollBar* bar_;
-    };
-
-  protected:
-    void sliderChange(SliderChange change) override {
-        if (change == SliderOrientationChange) return QScrollBar::sliderChange(change);
-        if (batches_ == 0) repaintWhereChanged();
-    }
-    void paintEvent(QPaintEvent* event) override {
-        painted_ = look();
-        QScrollBar::paintEvent(event);
-    }
-
-  private:
-    struct Look {
-        QRect slider;
-        bool atMinimum = false, atMaximum = false;
-        bool operator==(const Look&) const = default;
-    };
-    Look look() const {
-        QStyleOptionSlider option;
-        initStyleOption(&option);
-        return {style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider,
-                                        this),
-                value() == minimum(), value() == maximum()};
-    }
-    // Repaints the bar only where it looks different from its last painting:
-    // where the slider was and is, or all of it when an end is reached or
-    // left (the arrows may show it).
-    void repaintWhereChanged() {
-        const Look now = look();
-        if (now == painted_) return;
-        if (now.atMinimum != painted_.atMinimum || now.atMaximum != painted_.atMaximum)
-            update();
-        else
-            update(now.slider.united(painted_.slider));
-    }
-    Look painted_;
-    int batches_ = 0;
-};
-
-QAccessibleInterface* logbookAccessibleFactory(const QString& className, QObject* object) {
-    if (className == QLatin1String("kelvinor::LogbookView") && object != nullptr &&
-        object->isWidgetType())
-        return new LogbookAccessible(static_cast<QWidget*>(object));
-    return nullptr;
-}
-
 }  // namespace
 
 LogbookView::LogbookView(QWidget* parent) : QAbstractScrollArea(parent) {
     measureFont();
-    static const bool factoryInstalled = [] {
-        QAccessible::installFactory(logbookAccessibleFactory);
-        return true;
-    }();
-    (void)factoryInstalled;
+    installLogbookAccessibility();
     setVerticalScrollBar(new LogbookScrollBar(Qt::Vertical));
     setHorizontalScrollBar(new LogbookScrollBar(Qt::Horizontal));
     setFocusPolicy(Qt::ClickFocus);
