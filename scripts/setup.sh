@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev clang-format
     xvfb xauth x11-utils xdotool imagemagick fonts-liberation xdg-utils openbox
     pulseaudio pulseaudio-utils sox procps
+    libssl-dev openssl
     python3 python3-aiosmtpd
     digitemp
 )

@@ -1,7 +1,9 @@
 #pragma once
-// A TCP connection with deadlines on every step, for the SMTP dialogue.
+// A TCP connection with deadlines on every step, for the SMTP dialogue,
+// optionally encrypted with TLS once it stands.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -9,10 +11,10 @@ namespace kelvinor {
 
 class TcpClient {
   public:
-    TcpClient() = default;
+    TcpClient();
     TcpClient(const TcpClient&) = delete;
     TcpClient& operator=(const TcpClient&) = delete;
-    ~TcpClient() { close(); }
+    ~TcpClient();
 
     // A dotted IPv4 address, or a host name whose first IPv4 address is used;
     // resolution and connection together take at most `timeoutMs`.
@@ -22,10 +24,21 @@ class TcpClient {
     // Waits at most `timeoutMs` for bytes: the count read, 0 when none came,
     // -1 when the connection is closed or failed.
     long readSome(char* buffer, std::size_t size, int timeoutMs);
+    // The TLS handshake on the connection, within `timeoutMs`: the server's
+    // certificate must chain to the system's trust store and name `hostName`
+    // (also sent as the server name). From then on every byte is encrypted.
+    // False, with the connection closed, when the handshake or a check fails
+    // or the system has no TLS.
+    bool startTls(const std::string& hostName, int timeoutMs);
+    bool encrypted() const;
     void close();
+
+    // The system's TLS state, defined by the platform.
+    struct Tls;
 
   private:
     int fd_ = -1;
+    std::unique_ptr<Tls> tls_;
 };
 
 }  // namespace kelvinor

@@ -94,6 +94,7 @@ struct ProgramState {
 
     // Alarm e-mail.
     std::string mailSender, mailRecipient, mailSubject, mailServer, mailAttachFlag;
+    std::string mailSecurity, mailUser, mailPassword;  // the optional lines 7 to 9
     int alarmCount = 0;
     WindowsRandom boundaryNumbers;  // starts anew with every run
     // Shared rather than unique so that the state needs no complete type.

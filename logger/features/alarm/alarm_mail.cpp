@@ -1,5 +1,6 @@
 #include "logger/features/alarm/alarm_mail.h"
 
+#include "logger/features/alarm/mail_settings.h"
 #include "logger/features/mail/mail_message.h"
 #include "logger/text/cp1252.h"
 #include "logger/text/number_text.h"
@@ -40,7 +41,10 @@ void sendAlarmMail(ProgramState& state, Host& host) {
         message.attachFile("TempLogbuch-Kelvinor.txt", state.lastLogFileName, "text/plain");
     message.addRecipient(state.mailRecipient, kRecipientTo);
     message.setTimeouts(host.mailTimeouts);
-    message.sendMail(state.mailServer, kSmtpPort, host.clock);
+    const MailSecurity security = mailSecurityOf(state.mailSecurity);
+    message.setLogin({security, state.mailUser, state.mailPassword});
+    const MailServerAddress server = mailServerAddress(state.mailServer, security);
+    message.sendMail(server.host, server.port, host.clock);
     MailStatus status = 0;
     do {
         status = message.mailProgress();

@@ -4,8 +4,6 @@
 
 namespace kelvinor {
 
-inline constexpr int kSmtpPort = 25;
-
 // The subject and body of alarm e-mail number `alarmCount`.
 std::string alarmMailSubject(const ProgramState& state);
 std::string alarmMailBody(const ProgramState& state);

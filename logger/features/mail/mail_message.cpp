@@ -1,7 +1,12 @@
 #include "logger/features/mail/mail_message.h"
 
 #include <algorithm>
+#include <algorithm>
+#include <cctype>
 #include <chrono>
+#include <climits>
+#include <cstdint>
+#include <optional>
 #include <cstdio>
 #include <fstream>
 
@@ -46,11 +51,11 @@ struct Dialogue {
     }
 };
 
-// Reads one reply: until its last line is complete (a line whose fourth
+// Reads one reply (its first 2,047 bytes into `text` when asked for): until its last line is complete (a line whose fourth
 // character is not "-") or its deadline passes, whatever the server keeps
 // sending meanwhile. At most 2,047 bytes are kept; the rest of the reply is
 // read and dropped, so it cannot be taken for the answer to the next command.
-bool awaitReply(Dialogue& dialogue, const char* code) {
+bool awaitReply(Dialogue& dialogue, const char* code, std::string* text = nullptr) {
     const SteadyClock::time_point deadline = dialogue.deadlineIn(dialogue.timeouts.replyMs);
     std::string kept;
     std::string line;
@@ -80,6 +85,7 @@ bool awaitReply(Dialogue& dialogue, const char* code) {
     // A reply still unfinished at its deadline has failed, even if a line
     // with the code came: the rest of it would be read as the next reply.
     if (!any || (!complete && !closed)) return false;
+    if (text != nullptr) *text = kept;
     std::size_t start = 0;
     while (start < kept.size()) {
         const std::size_t end = kept.find('\n', start);
@@ -93,10 +99,57 @@ bool awaitReply(Dialogue& dialogue, const char* code) {
     return false;
 }
 
-bool command(Dialogue& dialogue, const std::string& text, const char* code) {
+bool command(Dialogue& dialogue, const std::string& text, const char* code,
+             std::string* reply = nullptr) {
     const std::string line = text + "\r\n";
     if (line.size() > kCommandLimit) return false;
-    return dialogue.send(line) && (code == nullptr || awaitReply(dialogue, code));
+    return dialogue.send(line) && (code == nullptr || awaitReply(dialogue, code, reply));
+}
+
+// The words of the EHLO reply line that begins with `keyword` ("STARTTLS",
+// "AUTH"), upper case; nothing when no line offers it.
+std::optional<std::vector<std::string>> offered(const std::string& reply,
+                                                const std::string& keyword) {
+    std::size_t start = 0;
+    while (start < reply.size()) {
+        std::size_t end = reply.find('\n', start);
+        if (end == std::string::npos) end = reply.size();
+        std::string line = reply.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.size() < 4) continue;
+        std::vector<std::string> words;
+        std::string word;
+        for (char c : line.substr(4) + ' ') {
+            if (c == ' ' || c == '=') {
+                if (!word.empty()) words.push_back(word);
+                word.clear();
+            } else {
+                word += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            }
+        }
+        if (!words.empty() && words.front() == keyword) return words;
+    }
+    return std::nullopt;
+}
+
+// AUTH PLAIN when the server offers it, AUTH LOGIN otherwise; "235" ends it.
+bool authenticate(Dialogue& dialogue, const std::string& ehloReply, const MailLogin& login) {
+    const auto mechanisms = offered(ehloReply, "AUTH");
+    if (!mechanisms) return false;
+    const auto has = [&](const char* m) {
+        return std::find(mechanisms->begin(), mechanisms->end(), m) != mechanisms->end();
+    };
+    if (has("PLAIN"))
+        return command(dialogue,
+                       "AUTH PLAIN " + base64(std::string(1, '\0') + login.user + '\0' +
+                                              login.password),
+                       "235");
+    if (has("LOGIN"))
+        return command(dialogue, "AUTH LOGIN", "334") &&
+               command(dialogue, base64(login.user), "334") &&
+               command(dialogue, base64(login.password), "235");
+    return false;
 }
 
 std::string joined(const std::vector<std::string>& addresses) {
@@ -233,14 +286,32 @@ bool MailMessage::fail() {
 bool MailMessage::sendMail(const std::string& server, int port, Clock& clock) {
     // The headers are assembled in an 8 KB buffer: a longer sender and subject are refused.
     if (sender_.size() + subject_.size() + 32 > kMessageBuffer) return fail();
+    // A login goes only over an encrypted connection: without one the send
+    // fails before anything is sent.
+    if (login_.security == MailSecurity::Unknown ||
+        (!login_.user.empty() && login_.security == MailSecurity::Plain))
+        return fail();
     Dialogue dialogue{
         {}, timeouts_, SteadyClock::now() + std::chrono::milliseconds(timeouts_.dialogueMs)};
     if (!dialogue.connection.connect(server, port,
                                      msUntil(dialogue.deadlineIn(timeouts_.connectMs))))
         return fail();
+    const auto encrypt = [&] {
+        return dialogue.connection.startTls(server,
+                                            msUntil(dialogue.deadlineIn(timeouts_.handshakeMs)));
+    };
+    if (login_.security == MailSecurity::Tls && !encrypt()) return fail();
     if (!awaitReply(dialogue, "220")) return fail();
     status_ = kMailConnected;
-    if (!command(dialogue, "EHLO dummy", "250")) return fail();
+    std::string ehloReply;
+    if (!command(dialogue, "EHLO dummy", "250", &ehloReply)) return fail();
+    if (login_.security == MailSecurity::StartTls) {
+        // Only a server that offers it is asked; the greeting is repeated encrypted.
+        if (!offered(ehloReply, "STARTTLS") || !command(dialogue, "STARTTLS", "220") ||
+            !encrypt() || !command(dialogue, "EHLO dummy", "250", &ehloReply))
+            return fail();
+    }
+    if (!login_.user.empty() && !authenticate(dialogue, ehloReply, login_)) return fail();
     if (!command(dialogue, "MAIL FROM:<" + sender_ + ">", "250")) return fail();
     for (const Recipient& r : recipients_)
         if (!command(dialogue, "RCPT TO:<" + r.address + ">", "250")) return fail();

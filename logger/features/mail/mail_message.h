@@ -1,5 +1,7 @@
 #pragma once
-// One outgoing e-mail and its SMTP dialogue over plain TCP.
+// One outgoing e-mail and its SMTP dialogue: over plain TCP as the program
+// always spoke it, or encrypted (STARTTLS or TLS from the first byte) with a
+// login (AUTH PLAIN or LOGIN) for mail servers that ask for submission.
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -29,6 +31,17 @@ inline constexpr unsigned kRecipientCc = 2;
 
 enum class CharacterSet { Latin1 };
 
+// Unknown: the settings asked for something unknown; the send fails before
+// anything is sent rather than fall back to a plain connection.
+enum class MailSecurity { Plain, StartTls, Tls, Unknown };
+
+// How to reach the mail server: the security and, when `user` is not empty,
+// the login. A login is never sent over a connection that is not encrypted.
+struct MailLogin {
+    MailSecurity security = MailSecurity::Plain;
+    std::string user, password;
+};
+
 class MailMessage {
   public:
     MailMessage(std::string sender, std::string subject, CharacterSet characterSet);
@@ -40,6 +53,7 @@ class MailMessage {
     bool attachFile(const std::string& name, const std::string& path, const std::string& type);
     void addRecipient(const std::string& address, unsigned kind);
     void setTimeouts(const MailTimeouts& timeouts) { timeouts_ = timeouts; }
+    void setLogin(MailLogin login) { login_ = std::move(login); }
     // The boundaries' numbers come from the program run's generator; a
     // message given none draws from a fresh one of its own.
     void drawBoundaryNumbersFrom(WindowsRandom& numbers) { numbers_ = &numbers; }
@@ -68,6 +82,7 @@ class MailMessage {
     };
     bool fail();
     MailTimeouts timeouts_;
+    MailLogin login_;
     WindowsRandom ownNumbers_;
     WindowsRandom* numbers_ = &ownNumbers_;
 

@@ -6,6 +6,10 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <openssl/ssl.h>
+#include <openssl/x509v3.h>
+#include <pthread.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -70,6 +74,114 @@ std::optional<in_addr> resolveIpv4(const std::string& server, int timeoutMs) {
 
 }  // namespace
 
+// OpenSSL over the connection's socket. The socket stays non-blocking; every
+// step that wants to read or write waits for the socket within the deadline.
+struct TcpClient::Tls {
+    SSL_CTX* context = nullptr;
+    SSL* session = nullptr;
+    ~Tls() {
+        if (session != nullptr) SSL_free(session);
+        if (context != nullptr) SSL_CTX_free(context);
+    }
+};
+
+namespace {
+
+// Waits as the last OpenSSL call asks; false on an error or at the deadline.
+bool awaitTls(SSL* session, int result, int fd, Clock::time_point deadline) {
+    const int error = SSL_get_error(session, result);
+    if (error == SSL_ERROR_WANT_READ) return waitFor(fd, POLLIN, remainingMs(deadline));
+    if (error == SSL_ERROR_WANT_WRITE) return waitFor(fd, POLLOUT, remainingMs(deadline));
+    return false;
+}
+
+// A write to a peer that has gone raises SIGPIPE inside OpenSSL; it is held
+// back for this thread and taken away, so the program never dies of it.
+class NoBrokenPipeSignal {
+  public:
+    NoBrokenPipeSignal() {
+        sigemptyset(&pipe_);
+        sigaddset(&pipe_, SIGPIPE);
+        sigset_t pending;
+        sigpending(&pending);
+        alreadyPending_ = sigismember(&pending, SIGPIPE) == 1;
+        pthread_sigmask(SIG_BLOCK, &pipe_, &previous_);
+    }
+    ~NoBrokenPipeSignal() {
+        sigset_t pending;
+        sigpending(&pending);
+        if (!alreadyPending_ && sigismember(&pending, SIGPIPE) == 1) {
+            const timespec none{0, 0};
+            sigtimedwait(&pipe_, nullptr, &none);
+        }
+        pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+    }
+
+  private:
+    sigset_t pipe_{}, previous_{};
+    bool alreadyPending_ = false;
+};
+
+std::unique_ptr<TcpClient::Tls> handshake(int fd, const std::string& hostName,
+                                          Clock::time_point deadline) {
+    auto tls = std::make_unique<TcpClient::Tls>();
+    tls->context = SSL_CTX_new(TLS_client_method());
+    if (tls->context == nullptr) return nullptr;
+    SSL_CTX_set_min_proto_version(tls->context, TLS1_2_VERSION);
+    // The system's trust store, or what SSL_CERT_FILE / SSL_CERT_DIR name.
+    if (SSL_CTX_set_default_verify_paths(tls->context) != 1) return nullptr;
+    SSL_CTX_set_verify(tls->context, SSL_VERIFY_PEER, nullptr);
+    tls->session = SSL_new(tls->context);
+    if (tls->session == nullptr || SSL_set_fd(tls->session, fd) != 1) return nullptr;
+    in_addr numeric{};
+    const bool isAddress = inet_pton(AF_INET, hostName.c_str(), &numeric) == 1;
+    // An address is checked against the certificate's addresses; a name is
+    // also sent as the server name.
+    if (isAddress ? X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(tls->session),
+                                                   hostName.c_str()) != 1
+                  : SSL_set1_host(tls->session, hostName.c_str()) != 1 ||
+                        SSL_set_tlsext_host_name(tls->session, hostName.c_str()) != 1)
+        return nullptr;
+    const NoBrokenPipeSignal quiet;
+    for (;;) {
+        const int result = SSL_connect(tls->session);
+        if (result == 1) break;
+        if (!awaitTls(tls->session, result, fd, deadline)) return nullptr;
+    }
+    if (SSL_get_verify_result(tls->session) != X509_V_OK) return nullptr;
+    return tls;
+}
+
+bool sendEncrypted(TcpClient::Tls& tls, int fd, std::string_view data,
+                   Clock::time_point deadline) {
+    const NoBrokenPipeSignal quiet;
+    while (!data.empty()) {
+        std::size_t written = 0;
+        const int result = SSL_write_ex(tls.session, data.data(), data.size(), &written);
+        if (result == 1) {
+            data.remove_prefix(written);
+            continue;
+        }
+        if (!awaitTls(tls.session, result, fd, deadline)) return false;
+    }
+    return true;
+}
+
+long readEncrypted(TcpClient::Tls& tls, int fd, char* buffer, std::size_t size,
+                   Clock::time_point deadline) {
+    const NoBrokenPipeSignal quiet;  // a read may send (renegotiation, alerts)
+    for (;;) {
+        std::size_t count = 0;
+        const int result = SSL_read_ex(tls.session, buffer, size, &count);
+        if (result == 1) return static_cast<long>(count);
+        const int error = SSL_get_error(tls.session, result);
+        if (error != SSL_ERROR_WANT_READ && error != SSL_ERROR_WANT_WRITE) return -1;
+        if (!awaitTls(tls.session, result, fd, deadline)) return remainingMs(deadline) > 0 ? -1 : 0;
+    }
+}
+
+}  // namespace
+
 bool TcpClient::connect(const std::string& server, int port, int timeoutMs) {
     close();
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -99,9 +211,20 @@ bool TcpClient::connect(const std::string& server, int port, int timeoutMs) {
     return true;
 }
 
+TcpClient::TcpClient() = default;
+
+TcpClient::~TcpClient() {
+    close();
+}
+
+bool TcpClient::encrypted() const {
+    return tls_ != nullptr;
+}
+
 bool TcpClient::sendAll(std::string_view data, int timeoutMs) {
     if (fd_ < 0) return false;
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    if (tls_) return sendEncrypted(*tls_, fd_, data, deadline);
     while (!data.empty()) {
         const ssize_t sent = send(fd_, data.data(), data.size(), MSG_NOSIGNAL);
         if (sent > 0) {
@@ -119,6 +242,9 @@ bool TcpClient::sendAll(std::string_view data, int timeoutMs) {
 
 long TcpClient::readSome(char* buffer, std::size_t size, int timeoutMs) {
     if (fd_ < 0) return -1;
+    if (tls_)
+        return readEncrypted(*tls_, fd_, buffer, size,
+                             Clock::now() + std::chrono::milliseconds(timeoutMs));
     if (!waitFor(fd_, POLLIN, timeoutMs)) return 0;
     for (;;) {
         const ssize_t count = recv(fd_, buffer, size, 0);
@@ -128,7 +254,15 @@ long TcpClient::readSome(char* buffer, std::size_t size, int timeoutMs) {
     }
 }
 
+bool TcpClient::startTls(const std::string& hostName, int timeoutMs) {
+    if (fd_ < 0) return false;
+    tls_ = handshake(fd_, hostName, Clock::now() + std::chrono::milliseconds(timeoutMs));
+    if (!tls_) close();
+    return tls_ != nullptr;
+}
+
 void TcpClient::close() {
+    tls_.reset();
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
 }
