@@ -10,13 +10,15 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <stdexcept>
 
 extern char** environ;
 
 namespace kelvinor::testing {
 
-RealSmtpServer::RealSmtpServer(const std::string& host, int port, const std::string& folder)
+RealSmtpServer::RealSmtpServer(const std::string& host, int port, const std::string& folder,
+                               const std::vector<std::string>& options)
     : port_(port) {
     int toServer[2], fromServer[2];
     if (pipe2(toServer, O_CLOEXEC) != 0 || pipe2(fromServer, O_CLOEXEC) != 0)
@@ -27,10 +29,14 @@ RealSmtpServer::RealSmtpServer(const std::string& host, int port, const std::str
     posix_spawn_file_actions_adddup2(&actions, fromServer[1], 1);
     const std::string script = TESTS_DIR "/smtp_sink.py";
     const std::string portText = std::to_string(port);
-    char* argv[] = {const_cast<char*>("/usr/bin/python3"), const_cast<char*>(script.c_str()),
-                    const_cast<char*>(host.c_str()),       const_cast<char*>(portText.c_str()),
-                    const_cast<char*>(folder.c_str()),     nullptr};
-    const int error = posix_spawn(&pid_, "/usr/bin/python3", &actions, nullptr, argv, environ);
+    std::vector<char*> argv = {const_cast<char*>("/usr/bin/python3"),
+                               const_cast<char*>(script.c_str()), const_cast<char*>(host.c_str()),
+                               const_cast<char*>(portText.c_str()),
+                               const_cast<char*>(folder.c_str())};
+    for (const std::string& option : options) argv.push_back(const_cast<char*>(option.c_str()));
+    argv.push_back(nullptr);
+    const int error =
+        posix_spawn(&pid_, "/usr/bin/python3", &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(toServer[0]);
     close(fromServer[1]);
@@ -54,6 +60,12 @@ RealSmtpServer::~RealSmtpServer() {
         kill(pid_, SIGKILL);
         waitpid(pid_, &status, 0);
     }
+}
+
+std::string makeTestCertificates(const std::string& folder) {
+    const std::string command = "bash " TESTS_DIR "/make_test_certificates.sh '" + folder + "'";
+    if (std::system(command.c_str()) != 0) throw std::runtime_error("no test certificates");
+    return folder;
 }
 
 int freeLoopbackPort() {

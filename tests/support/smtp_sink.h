@@ -3,13 +3,16 @@
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 namespace kelvinor::testing {
 
 class RealSmtpServer {
   public:
-    // Saves received messages in `folder` as 1.eml, 2.eml, ...
-    RealSmtpServer(const std::string& host, int port, const std::string& folder);
+    // Saves received messages in `folder` as 1.eml, 2.eml, ...; `options` are
+    // smtp_sink.py's (TLS, login).
+    RealSmtpServer(const std::string& host, int port, const std::string& folder,
+                   const std::vector<std::string>& options = {});
     ~RealSmtpServer();
     int port() const { return port_; }
 
@@ -18,6 +21,10 @@ class RealSmtpServer {
     int input_ = -1;
     int port_;
 };
+
+// A throw-away certificate authority and server certificates in `folder`
+// (see make_test_certificates.sh); returns the folder.
+std::string makeTestCertificates(const std::string& folder);
 
 // A port on 127.0.0.1 that nothing listens on right now.
 int freeLoopbackPort();

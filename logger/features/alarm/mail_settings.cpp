@@ -46,7 +46,8 @@ MailServerAddress mailServerAddress(const std::string& server, MailSecurity secu
 MailSecurity mailSecurityOf(const std::string& line) {
     std::string word;
     for (char c : line)
-        if (c != ' ' && c != '\t') word += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (c != ' ' && c != '\t')
+            word += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     if (word.empty()) return MailSecurity::Plain;
     if (word == "STARTTLS") return MailSecurity::StartTls;
     if (word == "TLS") return MailSecurity::Tls;

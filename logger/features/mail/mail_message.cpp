@@ -1,14 +1,13 @@
 #include "logger/features/mail/mail_message.h"
 
 #include <algorithm>
-#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <climits>
 #include <cstdint>
-#include <optional>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 
 #include "logger/features/mail/mail_encoding.h"
 #include "logger/seams/files.h"
@@ -51,10 +50,10 @@ struct Dialogue {
     }
 };
 
-// Reads one reply (its first 2,047 bytes into `text` when asked for): until its last line is complete (a line whose fourth
-// character is not "-") or its deadline passes, whatever the server keeps
-// sending meanwhile. At most 2,047 bytes are kept; the rest of the reply is
-// read and dropped, so it cannot be taken for the answer to the next command.
+// Reads one reply (its first 2,047 bytes into `text` when asked for): until its last line is
+// complete (a line whose fourth character is not "-") or its deadline passes, whatever the server
+// keeps sending meanwhile. At most 2,047 bytes are kept; the rest of the reply is read and dropped,
+// so it cannot be taken for the answer to the next command.
 bool awaitReply(Dialogue& dialogue, const char* code, std::string* text = nullptr) {
     const SteadyClock::time_point deadline = dialogue.deadlineIn(dialogue.timeouts.replyMs);
     std::string kept;
@@ -141,10 +140,10 @@ bool authenticate(Dialogue& dialogue, const std::string& ehloReply, const MailLo
         return std::find(mechanisms->begin(), mechanisms->end(), m) != mechanisms->end();
     };
     if (has("PLAIN"))
-        return command(dialogue,
-                       "AUTH PLAIN " + base64(std::string(1, '\0') + login.user + '\0' +
-                                              login.password),
-                       "235");
+        return command(
+            dialogue,
+            "AUTH PLAIN " + base64(std::string(1, '\0') + login.user + '\0' + login.password),
+            "235");
     if (has("LOGIN"))
         return command(dialogue, "AUTH LOGIN", "334") &&
                command(dialogue, base64(login.user), "334") &&

@@ -4,12 +4,12 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
+#include <poll.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -137,10 +137,10 @@ std::unique_ptr<TcpClient::Tls> handshake(int fd, const std::string& hostName,
     const bool isAddress = inet_pton(AF_INET, hostName.c_str(), &numeric) == 1;
     // An address is checked against the certificate's addresses; a name is
     // also sent as the server name.
-    if (isAddress ? X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(tls->session),
-                                                   hostName.c_str()) != 1
-                  : SSL_set1_host(tls->session, hostName.c_str()) != 1 ||
-                        SSL_set_tlsext_host_name(tls->session, hostName.c_str()) != 1)
+    if (isAddress
+            ? X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(tls->session), hostName.c_str()) != 1
+            : SSL_set1_host(tls->session, hostName.c_str()) != 1 ||
+                  SSL_set_tlsext_host_name(tls->session, hostName.c_str()) != 1)
         return nullptr;
     const NoBrokenPipeSignal quiet;
     for (;;) {
@@ -152,8 +152,7 @@ std::unique_ptr<TcpClient::Tls> handshake(int fd, const std::string& hostName,
     return tls;
 }
 
-bool sendEncrypted(TcpClient::Tls& tls, int fd, std::string_view data,
-                   Clock::time_point deadline) {
+bool sendEncrypted(TcpClient::Tls& tls, int fd, std::string_view data, Clock::time_point deadline) {
     const NoBrokenPipeSignal quiet;
     while (!data.empty()) {
         std::size_t written = 0;
