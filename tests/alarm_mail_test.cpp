@@ -129,6 +129,35 @@ TEST(AlarmMail, NoMailWithoutSettingsOrSocketsAndNoAttachmentForOtherFlags) {
     }
 }
 
+TEST(AlarmMail, ARecordingsAlarmsGoOverStartTlsWithALogin) {
+    AlarmRecording r;
+    std::filesystem::create_directory(r.folder.path() / "certificates");
+    const std::string certificates =
+        makeTestCertificates((r.folder.path() / "certificates").string()) + "/";
+    EnvironmentChange trust("SSL_CERT_FILE", certificates + "ca.pem");
+    const int port = freeLoopbackPort();
+    RealSmtpServer server("127.0.0.1", port, r.folder.path().string(),
+                          {"--starttls", certificates + "localhost.pem",
+                           certificates + "localhost.key", "--login", "wart", "geheim"});
+    // Lines 7 to 9 after the six of before, and the port on line 5.
+    const std::string nineLines =
+        "kelvinor@example.org\nwart@example.org\nunused\nKelvinor-Alarm\n"
+        "localhost:" +
+        std::to_string(port) + "\n+Anhang\nSTARTTLS\nwart\ngeheim\n";
+    EXPECT_EQ(r.run(nineLines), 0);
+    EXPECT_EQ(readFile("auth.log"), "PLAIN wart ok\nPLAIN wart ok\nPLAIN wart ok\n");
+    ASSERT_EQ(r.copies.size(), 3u);
+    for (int n = 1; n <= 3; ++n) {
+        writeFile("copy" + std::to_string(n), r.copies[n - 1]);
+        const std::string parsed =
+            parseMail(std::to_string(n) + ".eml", "copy" + std::to_string(n));
+        EXPECT_NE(parsed.find("attachment=TempLogbuch-Kelvinor.txt|text/plain|" +
+                              std::to_string(r.copies[n - 1].size()) + "|True"),
+                  std::string::npos)
+            << parsed;
+    }
+}
+
 TEST(AlarmMail, AnUnreachableServerNeverStopsTheRecording) {
     AlarmRecording r;
     EXPECT_EQ(r.run(settings("+Anhang")), 0);  // nobody listens on port 25

@@ -9,6 +9,7 @@ Options after HOST PORT DIR:
   --login USER PASSWORD    require AUTH with these (over TLS only)
   --only-login             offer AUTH LOGIN only, not PLAIN
 Every AUTH attempt is written to DIR/auth.log as "MECHANISM USER ok|wrong"."""
+import logging
 import os
 import ssl
 import sys
@@ -37,6 +38,9 @@ def context(cert, key):
     made.load_cert_chain(cert, key)
     return made
 
+
+# aiosmtpd 1.4 logs a warning about its own use of a deprecated session field.
+logging.getLogger("mail.log").setLevel(logging.ERROR)
 
 host, port, folder = sys.argv[1], int(sys.argv[2]), sys.argv[3]
 options = sys.argv[4:]
