@@ -30,7 +30,6 @@ class TcpClient {
     // False, with the connection closed, when the handshake or a check fails
     // or the system has no TLS.
     bool startTls(const std::string& hostName, int timeoutMs);
-    bool encrypted() const;
     void close();
 
     // The system's TLS state, defined by the platform.

@@ -216,10 +216,6 @@ TcpClient::~TcpClient() {
     close();
 }
 
-bool TcpClient::encrypted() const {
-    return tls_ != nullptr;
-}
-
 bool TcpClient::sendAll(std::string_view data, int timeoutMs) {
     if (fd_ < 0) return false;
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
