@@ -1,4 +1,3 @@
-#include "logger/desktop/qt/logbook_view.h"
 #include "logger/desktop/qt/qt_desktop.h"
 
 #include <QApplication>
@@ -22,6 +21,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "logger/desktop/qt/logbook_view.h"
 #include "logger/desktop/qt/qt_text.h"
 
 namespace kelvinor {
