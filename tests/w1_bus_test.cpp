@@ -1,0 +1,125 @@
+// The Linux kernel's 1-Wire devices as a port: a folder laid out like
+// /sys/bus/w1/devices, read by the real batch files in the live edition.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "logger/features/bus/measurement.h"
+#include "logger/seams/control_ids.h"
+#include "logger/text/cp1252.h"
+#include "tests/support/scenario.h"
+
+namespace kelvinor {
+namespace {
+
+using namespace testing;
+namespace fs = std::filesystem;
+
+// A w1 device with the kernel's two-line w1_slave: the CRC verdict, then t=.
+void device(const std::string& name, const std::string& verdict, const std::string& milli) {
+    fs::create_directories("w1/" + name);
+    const std::string bytes = "50 05 4b 46 7f ff 0c 10 1c";
+    writeFile("w1/" + name + "/w1_slave",
+              bytes + " : crc=1c " + verdict + "\n" + bytes + " t=" + milli + "\n");
+}
+
+// The batch files, port 5 on the w1 folder, every other port without a device.
+void installW1Port() {
+    for (const auto& entry : fs::directory_iterator(BUS_SCRIPTS_DIR))
+        fs::copy_file(entry.path(), entry.path().filename(), fs::copy_options::overwrite_existing);
+    std::string ports;
+    for (int n = 1; n <= 9; ++n)
+        ports += "COM" + std::to_string(n) + " " +
+                 (n == 5 ? "w1 " + (fs::current_path() / "w1").string()
+                         : "/nonexistent/ttyS" + std::to_string(n)) +
+                 "\n";
+    writeFile("COMPORTS.TXT", ports);
+    fs::create_directories("w1/w1_bus_master1");
+    writeFile("w1/w1_bus_master1/therm_bulk_read", "");
+}
+
+TEST(W1Bus, ScanAnswerFileAndDataLineAsTheToolWouldLeaveThem) {
+    TemporaryWorkFolder folder;
+    installW1Port();
+    device("10-0008016bb1a8", "YES", "23125");     // DS18S20
+    device("28-000005e2fdc3", "YES", "-10250");    // DS18B20
+    device("22-000000aabbcc", "NO", "0");          // DS1822, CRC failed
+    device("3b-0000001a2b3c", "YES", "85000");     // power-on value
+    device("28-0000063e1f2a", "YES", "4062");      // disappears before the read
+    fs::create_directories("w1/01-000012345678");  // not a temperature sensor
+    writeFile("kelvinor.ini", "READ_TIME 100\n");
+    Scenario scenario;
+    EXPECT_EQ(scenario.runStartUpAndClose(0), 0);
+    EXPECT_EQ(scenario.state.sensorPort, 5);
+    ASSERT_EQ(scenario.state.sensorCount, 5);
+    // DigiTemp's ROM order: family, serial lowest byte first, CRC; sorted.
+    EXPECT_EQ(readFile("COM5READ.INI"),
+              "Kelvinor: Busabfrage COM5\nSchnittstelle: w1 " + (folder.path() / "w1").string() +
+                  "\nProgramm: w1\nEinstellungen: digitemp-COM5.cfg\n\n\n"
+                  "10A8B16B0108005D : DS1820/DS18S20/DS1920 Temperature Sensor\n"
+                  "22CCBBAA000000FA : DS1822 Temperature Sensor\n"
+                  "282A1F3E060000F8 : DS18B20 Temperature Sensor\n"
+                  "28C3FDE2050000E9 : DS18B20 Temperature Sensor\n"
+                  "3B3C2B1A00000099 : DS1825/MAX31850 Temperature Sensor\n"
+                  "ROM #0 : 10A8B16B0108005D\nROM #1 : 22CCBBAA000000FA\n"
+                  "ROM #2 : 282A1F3E060000F8\nROM #3 : 28C3FDE2050000E9\n"
+                  "ROM #4 : 3B3C2B1A00000099\n");
+    EXPECT_EQ(scenario.state.sensors.sensorLine[7],
+              "10A8B16B0108005D ist ein Temperatursensor vom Typ DS1820");
+    EXPECT_EQ(scenario.state.sensors.sensorLine[8], "22CCBBAA000000FA");
+    // The tool's settings carry the read time where the tool would have it.
+    EXPECT_NE(readFile("digitemp.cfg").find("\nREAD_TIME 100\f"), std::string::npos)
+        << readFile("digitemp.cfg");
+    EXPECT_NE(readFile("digitemp.cfg").find("\nSENSORS 5\n"), std::string::npos);
+
+    fs::remove_all("w1/28-0000063e1f2a");
+    instantQuery(scenario.state, scenario.host);
+    EXPECT_EQ(readFile("DATALINE.TXT"), "0\t23.12\t85.00\t85.00\t-10.25\t85.00\r\n");
+    EXPECT_EQ(readFile("w1/w1_bus_master1/therm_bulk_read"), "trigger\n");
+    const std::string& text = scenario.desktop.messages.back().text;
+    EXPECT_NE(text.find("23,12°C = Sensor Nr. 1/ID 10A8B16B0108005D = 'S1'\r"_cp),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("-10,25°C = Sensor Nr. 4/ID 28C3FDE2050000E9 = 'S4'\r"_cp),
+              std::string::npos);
+}
+
+TEST(W1Bus, AFolderWithoutTemperatureSensorsIsAPortWithout) {
+    TemporaryWorkFolder folder;
+    installW1Port();
+    fs::create_directories("w1/01-000012345678");
+    Scenario scenario;
+    EXPECT_EQ(scenario.runStartUp(0), 0);  // the "no sensors" message, then the end
+    EXPECT_EQ(scenario.state.sensorPort, 0);
+    EXPECT_FALSE(fs::exists("COM5READ.INI"));
+}
+
+TEST(W1Bus, ALiveRecordingEndToEnd) {
+    TemporaryWorkFolder folder;
+    installW1Port();
+    device("10-0008016bb1a8", "YES", "21500");
+    device("28-000005e2fdc3", "YES", "-3000");
+    writeFile("kelvinor.ini", "READ_TIME 100\n");
+    Scenario scenario;
+    ScriptedDesktop& d = scenario.desktop;
+    d.answerPrompt("Keller");
+    d.clickAt(0, startButton);
+    d.answerPrompt("S5");
+    d.answerPrompt("w1.KLV");
+    // The second sensor's CRC fails from the third row on.
+    d.doAt(12'000, [] { device("28-000005e2fdc3", "NO", "-3000"); });
+    d.clickAt(21'000, stopButton);
+    d.answerMessage(kAnswerNo);
+    EXPECT_EQ(scenario.runStartUp(0), 0);
+    const std::string log = readFile("w1.KLV");
+    std::vector<std::string> rows;
+    for (std::size_t at = 0; (at = log.find("\r\n06.12.2026\t", at)) != std::string::npos; ++at)
+        rows.push_back(log.substr(at + 2, log.find("\r\n", at + 2) - at - 2));
+    ASSERT_GE(rows.size(), 4u) << log;
+    EXPECT_NE(rows[0].find("\t21,50\t-3,00\t"), std::string::npos) << rows[0];
+    EXPECT_NE(rows.back().find("\t21,50\t85,00\t"), std::string::npos) << rows.back();
+    EXPECT_NE(rows.back().find("FEHLMESSUNG?"), std::string::npos) << rows.back();
+}
+
+}  // namespace
+}  // namespace kelvinor
