@@ -11,6 +11,7 @@ packages=(
     pulseaudio pulseaudio-utils sox procps
     libssl-dev openssl
     python3 python3-aiosmtpd
+    owserver ow-shell
     digitemp
 )
 

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# The data-line batch of each backend without DigiTemp: the median time of one
+# read of 3 and of 20 sensors, on a simulated kernel 1-Wire folder and on a
+# real owserver with its fake adapter (the scripts' own overhead; a real bus
+# adds the conversion, once for all sensors in both backends).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+work=$(mktemp -d)
+owserver_pid=
+trap 'kill $owserver_pid 2>/dev/null; rm -rf "$work"' EXIT
+cd "$work"
+
+# The median of 11 runs of DATALINE.BAT in the current folder, in ms.
+median_read() {
+    times=()
+    for _ in $(seq 11); do
+        start=$(date +%s%N)
+        sh DATALINE.BAT
+        times+=($(( ($(date +%s%N) - start) / 1000 )))
+    done
+    median=$(printf '%s\n' "${times[@]}" | sort -n | sed -n 6p)
+    echo "$((median / 1000)).$(( (median % 1000) / 100 ))"
+}
+for count in 3 20; do
+    rm -rf ./*
+    cp "$root"/bus-scripts/* .
+    mkdir -p w1/w1_bus_master1 && : > w1/w1_bus_master1/therm_bulk_read
+    for i in $(seq "$count"); do
+        name=$(printf '28-0000%08x' "$i")
+        mkdir -p "w1/$name"
+        printf '50 05 4b 46 7f ff 0c 10 1c : crc=1c YES\n50 05 4b 46 7f ff 0c 10 1c t=%d\n' \
+            $((20000 + i * 125)) > "w1/$name/w1_slave"
+    done
+    echo "COM1 w1 $work/w1" > COMPORTS.TXT
+    sh COM1READ.BAT
+    echo "w1, $count sensors: one data-line read $(median_read) ms (median of 11)"
+done
+for count in 3 20; do
+    rm -rf ./*
+    cp "$root"/bus-scripts/* .
+    port=$((20000 + RANDOM % 20000))
+    fake=$(printf '28,%.0s' $(seq "$count"))
+    owserver --fake="${fake%,}" -p "127.0.0.1:$port" --foreground --error_level=0 >/dev/null 2>&1 &
+    owserver_pid=$!
+    for _ in $(seq 100); do owdir -s "127.0.0.1:$port" / >/dev/null 2>&1 && break; sleep 0.05; done
+    echo "COM1 owserver 127.0.0.1:$port" > COMPORTS.TXT
+    sh COM1READ.BAT
+    echo "owserver (fake adapter), $(wc -l < OWDEVICES.TXT) sensors: one data-line read $(median_read) ms (median of 11)"
+    kill "$owserver_pid"; wait "$owserver_pid" 2>/dev/null || true
+    owserver_pid=
+done
