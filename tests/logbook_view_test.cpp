@@ -8,7 +8,9 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QImage>
 #include <QPaintEvent>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <QToolTip>
@@ -262,6 +264,42 @@ TEST(LogbookView, AnAppendedRowRepaintsOnlyWhatChanged) {
     s.view.appendLine(rowText(2000));
     QCoreApplication::processEvents();
     EXPECT_EQ(counter.events, 0);
+}
+
+// What the screen shows of a view's rows (the window system's copy, not a
+// fresh rendering).
+QImage onScreen(LogbookView& view) {
+    QCoreApplication::processEvents();
+    const QPoint at = view.viewport()->mapTo(&view, QPoint(0, 0));
+    return view.screen()
+        ->grabWindow(view.winId(), at.x(), at.y(), view.viewport()->width(),
+                     view.viewport()->height())
+        .toImage();
+}
+
+TEST(LogbookView, WhatTheScreenShowsFollowsTheRowsHoweverThePaintsCome) {
+    Shown plain, hurried;
+    for (int i = 0; i < 100; ++i) {
+        plain.view.appendLine(rowText(i));
+        hurried.view.appendLine(rowText(i));
+    }
+    QCoreApplication::processEvents();
+    for (int i = 100; i < 103; ++i) {
+        plain.view.appendLine(rowText(i));
+        QCoreApplication::processEvents();
+        // A synchronous repaint before the scrolled rows were moved.
+        hurried.view.appendLine(rowText(i));
+        hurried.view.viewport()->repaint(0, 0, 50, 20);
+        QCoreApplication::processEvents();
+    }
+    const QImage expected = onScreen(plain.view);
+    EXPECT_FALSE(expected.isNull());
+    EXPECT_EQ(onScreen(hurried.view), expected);
+    // Several rows between two paints are moved at once, and show the same.
+    for (int i = 103; i < 110; ++i) hurried.view.appendLine(rowText(i));
+    for (int i = 103; i < 110; ++i)
+        plain.view.appendLine(rowText(i)), QCoreApplication::processEvents();
+    EXPECT_EQ(onScreen(hurried.view), onScreen(plain.view));
 }
 
 TEST(LogbookView, TheToolTipShowsOverTheRows) {

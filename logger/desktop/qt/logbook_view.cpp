@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -21,6 +22,8 @@
 
 namespace kelvinor {
 namespace {
+
+const QEvent::Type kMoveRowsEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
 
 qreal nextTabStop(qreal x) {
     return (std::floor(x / LogbookView::kTabStop) + 1) * LogbookView::kTabStop;
@@ -274,6 +277,12 @@ void LogbookView::drawRow(QPainter& painter, const std::string& text, qreal left
 }
 
 void LogbookView::paintEvent(QPaintEvent* event) {
+    // A paint that comes before the rows were moved (a synchronous repaint)
+    // paints what it was asked to and has the whole view painted afresh.
+    if (pendingRows_ != 0) {
+        pendingRows_ = 0;
+        viewport()->update();
+    }
     QPainter painter(viewport());
     painter.setFont(unkerned_);
     const int h = lineHeight();
@@ -319,7 +328,35 @@ void LogbookView::resizeEvent(QResizeEvent* event) {
 
 // Scrolling moves the painted pixels and repaints only the uncovered strip.
 void LogbookView::scrollContentsBy(int dx, int dy) {
-    viewport()->scroll(dx, dy * lineHeight());
+    if (dx != 0) {
+        moveRowsNow();
+        viewport()->scroll(dx, 0);
+    }
+    if (dy == 0) return;
+    // Moving the painted pixels is the costly part of following the end: it
+    // is done once for all rows scrolled before the window is next painted,
+    // by an event of high priority that comes before any paint (Qt asks for
+    // paints with low priority), and not inside each append.
+    pendingRows_ += dy;
+    if (!moveRequested_) {
+        moveRequested_ = true;
+        QCoreApplication::postEvent(this, new QEvent(kMoveRowsEvent), Qt::HighEventPriority);
+    }
+}
+
+// Only the rows move: the margin above them stays empty.
+void LogbookView::moveRowsNow() {
+    if (pendingRows_ != 0)
+        viewport()->scroll(0, pendingRows_ * lineHeight(),
+                           QRect(0, kMargin, viewport()->width(), viewport()->height() - kMargin));
+    pendingRows_ = 0;
+}
+
+bool LogbookView::event(QEvent* event) {
+    if (event->type() != kMoveRowsEvent) return QAbstractScrollArea::event(event);
+    moveRequested_ = false;
+    moveRowsNow();
+    return true;
 }
 
 void LogbookView::moveCursor(Position to, bool extend) {

@@ -60,6 +60,7 @@ class LogbookView : public QAbstractScrollArea {
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    bool event(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -83,6 +84,7 @@ class LogbookView : public QAbstractScrollArea {
     bool hasSelection() const { return anchor_ != cursor_; }
     void moveCursor(Position to, bool extend);
     void selectionChanged();
+    void moveRowsNow();
 
     // The widget's font without kerning, so that a row's width is the sum of
     // its characters' advances (one per CP1252 byte, measured once per font)
@@ -94,6 +96,9 @@ class LogbookView : public QAbstractScrollArea {
     qreal widestRow_ = 0;
     Position anchor_, cursor_;
     bool selecting_ = false;
+    // Rows scrolled but not yet moved on screen (see scrollContentsBy).
+    int pendingRows_ = 0;
+    bool moveRequested_ = false;
 };
 
 }  // namespace kelvinor
