@@ -27,17 +27,6 @@ namespace {
 using namespace testing;
 namespace fs = std::filesystem;
 
-std::string output(const std::string& command) {
-    FILE* pipe = popen(command.c_str(), "r");
-    std::string out;
-    char buffer[4096];
-    std::size_t n;
-    while (pipe != nullptr && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        out.append(buffer, n);
-    if (pipe != nullptr) pclose(pipe);
-    return out;
-}
-
 // owserver --fake=10,10,28: two DS18S20 and a DS18B20 with made-up readings.
 class FakeOwserver {
   public:
@@ -57,19 +46,22 @@ class FakeOwserver {
         pid_ = 0;
     }
     std::string address() const { return "127.0.0.1:" + std::to_string(port_); }
-    bool answers() const { return !output("owdir -s " + address() + " / 2>/dev/null").empty(); }
+    bool answers() const {
+        return !commandOutput("owdir -s " + address() + " / 2>/dev/null").empty();
+    }
     // The 16-digit address the owserver itself gives its sensors, sorted.
     std::vector<std::string> roms() const {
         std::vector<std::string> found;
         for (const char* name : {"10", "28"}) {
             const std::string listing =
-                output("owdir -s " + address() + " / | grep '^/" + name + "\\.'");
+                commandOutput("owdir -s " + address() + " / | grep '^/" + name + "\\.'");
             std::size_t at = 0;
             while (at < listing.size()) {
                 const std::size_t end = listing.find('\n', at);
                 const std::string device = listing.substr(at, end - at);
                 at = end == std::string::npos ? listing.size() : end + 1;
-                found.push_back(output("owread -s " + address() + " " + device + "/address"));
+                found.push_back(
+                    commandOutput("owread -s " + address() + " " + device + "/address"));
             }
         }
         std::sort(found.begin(), found.end());
@@ -165,9 +157,7 @@ TEST(Owserver, ARecordingGoesOnWithFaultRowsWhenTheServerDies) {
     d.answerMessage(kAnswerNo);
     EXPECT_EQ(scenario.runStartUp(0), 0);
     const std::string log = readFile("ow.KLV");
-    std::vector<std::string> rows;
-    for (std::size_t at = 0; (at = log.find("\r\n06.12.2026\t", at)) != std::string::npos; ++at)
-        rows.push_back(log.substr(at + 2, log.find("\r\n", at + 2) - at - 2));
+    const std::vector<std::string> rows = logRows(log);
     ASSERT_GE(rows.size(), 4u) << log;
     EXPECT_EQ(rows[0].find("85,00"), std::string::npos) << rows[0];
     EXPECT_NE(rows.back().find("\t85,00\t85,00\t85,00\t"), std::string::npos) << rows.back();

@@ -112,9 +112,7 @@ TEST(W1Bus, ALiveRecordingEndToEnd) {
     d.answerMessage(kAnswerNo);
     EXPECT_EQ(scenario.runStartUp(0), 0);
     const std::string log = readFile("w1.KLV");
-    std::vector<std::string> rows;
-    for (std::size_t at = 0; (at = log.find("\r\n06.12.2026\t", at)) != std::string::npos; ++at)
-        rows.push_back(log.substr(at + 2, log.find("\r\n", at + 2) - at - 2));
+    const std::vector<std::string> rows = logRows(log);
     ASSERT_GE(rows.size(), 4u) << log;
     EXPECT_NE(rows[0].find("\t21,50\t-3,00\t"), std::string::npos) << rows[0];
     EXPECT_NE(rows.back().find("\t21,50\t85,00\t"), std::string::npos) << rows.back();

@@ -1,5 +1,6 @@
 #include "tests/support/scenario.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -116,6 +117,24 @@ std::string readFile(const std::filesystem::path& path) {
 void writeFile(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string commandOutput(const std::string& command) {
+    FILE* pipe = popen(command.c_str(), "r");
+    std::string out;
+    char buffer[65536];
+    std::size_t n;
+    while (pipe != nullptr && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        out.append(buffer, n);
+    if (pipe != nullptr) pclose(pipe);
+    return out;
+}
+
+std::vector<std::string> logRows(const std::string& log) {
+    std::vector<std::string> rows;
+    for (std::size_t at = 0; (at = log.find("\r\n06.12.2026\t", at)) != std::string::npos; ++at)
+        rows.push_back(log.substr(at + 2, log.find("\r\n", at + 2) - at - 2));
+    return rows;
 }
 
 }  // namespace kelvinor::testing

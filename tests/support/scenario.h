@@ -117,5 +117,9 @@ class Scenario {
 
 std::string readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
+// What a shell command writes on its standard output.
+std::string commandOutput(const std::string& command);
+// The rows of a log file recorded on 06.12.2026, without their line ends.
+std::vector<std::string> logRows(const std::string& log);
 
 }  // namespace kelvinor::testing

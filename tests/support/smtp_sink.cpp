@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "tests/support/scenario.h"
+
 extern char** environ;
 
 namespace kelvinor::testing {
@@ -83,14 +85,7 @@ int freeLoopbackPort() {
 std::string parseMail(const std::string& message, const std::string& attachments) {
     const std::string command =
         "/usr/bin/python3 " TESTS_DIR "/parse_mail.py '" + message + "' " + attachments;
-    FILE* pipe = popen(command.c_str(), "r");
-    std::string out;
-    char buffer[65536];
-    std::size_t n;
-    while (pipe != nullptr && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        out.append(buffer, n);
-    if (pipe != nullptr) pclose(pipe);
-    return out;
+    return commandOutput(command);
 }
 
 }  // namespace kelvinor::testing
