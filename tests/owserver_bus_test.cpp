@@ -1,11 +1,8 @@
 // Sensors served by a real OWFS owserver (its fake adapter) on a loopback
 // port, read by the real batch files through owdir/owread/owwrite.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -121,15 +118,8 @@ TEST(Owserver, AServerThatIsGoneOrSilentIsAPortWithoutSensorsInTime) {
     TemporaryWorkFolder folder;
     // Nobody listens; then a listener that takes connections and never answers.
     const int closed = freeLoopbackPort();
-    const int silent = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in at{};
-    at.sin_family = AF_INET;
-    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(silent, reinterpret_cast<sockaddr*>(&at), sizeof at);
-    listen(silent, 8);
-    socklen_t length = sizeof at;
-    getsockname(silent, reinterpret_cast<sockaddr*>(&at), &length);
-    for (int port : {closed, static_cast<int>(ntohs(at.sin_port))}) {
+    const SilentListener silent;
+    for (int port : {closed, silent.port()}) {
         installPort("COM7 owserver 127.0.0.1:" + std::to_string(port));
         Scenario scenario;
         const auto start = std::chrono::steady_clock::now();
@@ -139,7 +129,6 @@ TEST(Owserver, AServerThatIsGoneOrSilentIsAPortWithoutSensorsInTime) {
         EXPECT_EQ(scenario.state.sensorPort, 0);
         EXPECT_LT(seconds, 6.0) << port;  // the scan's limit: 2 x 100 + 2000 ms
     }
-    close(silent);
 }
 
 TEST(Owserver, ARecordingGoesOnWithFaultRowsWhenTheServerDies) {

@@ -1,12 +1,7 @@
 // Alarm e-mail over TLS against a real SMTP server on 127.0.0.1 (Debian's
 // aiosmtpd) with certificates of a throw-away authority that the test
 // trusts through SSL_CERT_FILE, and against scripted peers that misbehave.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -140,32 +135,6 @@ TEST(SmtpTls, RealServerCases) {
     }
 }
 
-// A listening socket that nobody answers: did a client try to connect?
-class Listener {
-  public:
-    Listener() {
-        fd_ = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in at{};
-        at.sin_family = AF_INET;
-        at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(fd_, reinterpret_cast<sockaddr*>(&at), sizeof at);
-        listen(fd_, 4);
-        socklen_t length = sizeof at;
-        getsockname(fd_, reinterpret_cast<sockaddr*>(&at), &length);
-        port_ = ntohs(at.sin_port);
-    }
-    ~Listener() { close(fd_); }
-    int port() const { return port_; }
-    bool someoneConnected() const {
-        pollfd ready{fd_, POLLIN, 0};
-        return poll(&ready, 1, 0) > 0;
-    }
-
-  private:
-    int fd_ = -1;
-    int port_ = 0;
-};
-
 TEST(SmtpTls, NoPasswordEverGoesOverAPlainConnection) {
     TemporaryWorkFolder folder;
     writeFile("log.txt", "Zeile\r\n");
@@ -173,14 +142,14 @@ TEST(SmtpTls, NoPasswordEverGoesOverAPlainConnection) {
     // fails before anything is sent, not even a connection is made.
     for (const MailLogin& login : {MailLogin{MailSecurity::Plain, "wart", "geheim"},
                                    MailLogin{MailSecurity::Unknown, "", ""}}) {
-        Listener listener;
+        SilentListener listener;
         const Sending s = send("127.0.0.1", listener.port(), login);
         EXPECT_FALSE(s.ok);
         EXPECT_EQ(s.status, kMailFailed);
         EXPECT_FALSE(listener.someoneConnected());
     }
     // The same listener does see a plain send without a login (the check works).
-    Listener listener;
+    SilentListener listener;
     send("127.0.0.1", listener.port(), {}, {2'000, 200, 200, 1'000, 200});
     EXPECT_TRUE(listener.someoneConnected());
     // A server that does not offer STARTTLS never sees the password.

@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
@@ -68,6 +69,27 @@ std::string makeTestCertificates(const std::string& folder) {
     const std::string command = "bash " TESTS_DIR "/make_test_certificates.sh '" + folder + "'";
     if (std::system(command.c_str()) != 0) throw std::runtime_error("no test certificates");
     return folder;
+}
+
+SilentListener::SilentListener() {
+    fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(fd_, reinterpret_cast<sockaddr*>(&at), sizeof at);
+    listen(fd_, 8);
+    socklen_t length = sizeof at;
+    getsockname(fd_, reinterpret_cast<sockaddr*>(&at), &length);
+    port_ = ntohs(at.sin_port);
+}
+
+SilentListener::~SilentListener() {
+    close(fd_);
+}
+
+bool SilentListener::someoneConnected() const {
+    pollfd ready{fd_, POLLIN, 0};
+    return poll(&ready, 1, 0) > 0;
 }
 
 int freeLoopbackPort() {

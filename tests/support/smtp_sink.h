@@ -26,6 +26,22 @@ class RealSmtpServer {
 // (see make_test_certificates.sh); returns the folder.
 std::string makeTestCertificates(const std::string& folder);
 
+// A listening socket on 127.0.0.1 that takes connections and never answers.
+class SilentListener {
+  public:
+    SilentListener();
+    ~SilentListener();
+    SilentListener(const SilentListener&) = delete;
+    SilentListener& operator=(const SilentListener&) = delete;
+    int port() const { return port_; }
+    // Whether a client has tried to connect.
+    bool someoneConnected() const;
+
+  private:
+    int fd_ = -1;
+    int port_ = 0;
+};
+
 // A port on 127.0.0.1 that nothing listens on right now.
 int freeLoopbackPort();
 
