@@ -1,21 +1,29 @@
 # Sourced: start_xvfb SIZE starts an Xvfb screen of SIZE (e.g. 1280x1024x24)
-# on a display number the server itself picks as free (-displayfd), so
-# parallel tests never meet on one display. Sets xvfb_pid and xvfb_display.
+# on a display of its own and sets xvfb_pid and xvfb_display. The number is
+# drawn at random from a wide range, so that a test never takes the number a
+# server of another test is just giving up (its shutdown can break clients of
+# the next server with that number); Xvfb's own lock refuses a number in use,
+# and then another is drawn.
 start_xvfb() {
-    local numberFile
-    numberFile=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp 3>"$numberFile" >/dev/null 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 200); do
-        if [ -s "$numberFile" ]; then
-            xvfb_display=:$(tr -dc 0-9 <"$numberFile")
-            rm -f "$numberFile"
-            for _ in $(seq 100); do DISPLAY=$xvfb_display xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.05; done
-            break
-        fi
-        sleep 0.05
+    local attempt
+    for attempt in $(seq 20); do
+        xvfb_display=:$((100 + RANDOM % 30000))
+        Xvfb "$xvfb_display" -screen 0 "$1" -nolisten tcp >/dev/null 2>&1 &
+        xvfb_pid=$!
+        for _ in $(seq 100); do
+            kill -0 "$xvfb_pid" 2>/dev/null || break
+            if DISPLAY=$xvfb_display xdpyinfo >/dev/null 2>&1; then
+                # Ours only if our server still runs a moment later (a server
+                # refused by another's lock ends at once).
+                sleep 0.1
+                kill -0 "$xvfb_pid" 2>/dev/null && return 0
+                break
+            fi
+            sleep 0.05
+        done
+        kill "$xvfb_pid" 2>/dev/null
+        wait "$xvfb_pid" 2>/dev/null || true
     done
-    rm -f "$numberFile"
     echo "Xvfb did not start" >&2
     return 1
 }
