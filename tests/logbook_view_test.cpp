@@ -29,8 +29,7 @@ std::string rowText(int n) {
 }
 
 QString shown(const std::string& cp1252) {
-    return QString::fromLatin1(cp1252.data(), static_cast<qsizetype>(cp1252.size()))
-        .replace(QChar(0xB0), QChar(0xB0));
+    return QString::fromLatin1(cp1252.data(), static_cast<qsizetype>(cp1252.size()));
 }
 
 struct Shown {

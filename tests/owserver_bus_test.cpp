@@ -13,6 +13,7 @@
 
 #include "logger/features/bus/measurement.h"
 #include "logger/seams/control_ids.h"
+#include "tests/support/onewire_fixture.h"
 #include "tests/support/scenario.h"
 #include "tests/support/smtp_sink.h"
 
@@ -70,13 +71,9 @@ class FakeOwserver {
     pid_t pid_ = 0;
 };
 
-void installPort(const std::string& line) {
-    for (const auto& entry : fs::directory_iterator(BUS_SCRIPTS_DIR))
-        fs::copy_file(entry.path(), entry.path().filename(), fs::copy_options::overwrite_existing);
-    std::string ports;
-    for (int n = 1; n <= 9; ++n)
-        ports += n == 7 ? line + "\n" : "COM" + std::to_string(n) + " /nonexistent/ttyS\n";
-    writeFile("COMPORTS.TXT", ports);
+// The batch files with port 7 on the owserver at `address`.
+void installPort(const std::string& address) {
+    installBusScripts("owserver " + address, 7);
     writeFile("kelvinor.ini", "READ_TIME 100\n");
 }
 
@@ -95,7 +92,7 @@ TEST(Owserver, LiveScanFindsItsSensorsAndTheInstantQueryReadsThem) {
     TemporaryWorkFolder folder;
     FakeOwserver server;
     ASSERT_TRUE(server.answers());
-    installPort("COM7 owserver " + server.address());
+    installPort(server.address());
     Scenario scenario;
     EXPECT_EQ(scenario.runStartUpAndClose(0), 0);
     EXPECT_EQ(scenario.state.sensorPort, 7);
@@ -120,7 +117,7 @@ TEST(Owserver, AServerThatIsGoneOrSilentIsAPortWithoutSensorsInTime) {
     const int closed = freeLoopbackPort();
     const SilentListener silent;
     for (int port : {closed, silent.port()}) {
-        installPort("COM7 owserver 127.0.0.1:" + std::to_string(port));
+        installPort("127.0.0.1:" + std::to_string(port));
         Scenario scenario;
         const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(scenario.runStartUp(0), 0);  // "no sensors", then the end
@@ -134,7 +131,7 @@ TEST(Owserver, AServerThatIsGoneOrSilentIsAPortWithoutSensorsInTime) {
 TEST(Owserver, ARecordingGoesOnWithFaultRowsWhenTheServerDies) {
     TemporaryWorkFolder folder;
     FakeOwserver server;
-    installPort("COM7 owserver " + server.address());
+    installPort(server.address());
     Scenario scenario;
     ScriptedDesktop& d = scenario.desktop;
     d.answerPrompt("Keller");

@@ -7,6 +7,7 @@
 #include "logger/features/bus/measurement.h"
 #include "logger/seams/control_ids.h"
 #include "logger/text/cp1252.h"
+#include "tests/support/onewire_fixture.h"
 #include "tests/support/scenario.h"
 
 namespace kelvinor {
@@ -25,15 +26,7 @@ void device(const std::string& name, const std::string& verdict, const std::stri
 
 // The batch files, port 5 on the w1 folder, every other port without a device.
 void installW1Port() {
-    for (const auto& entry : fs::directory_iterator(BUS_SCRIPTS_DIR))
-        fs::copy_file(entry.path(), entry.path().filename(), fs::copy_options::overwrite_existing);
-    std::string ports;
-    for (int n = 1; n <= 9; ++n)
-        ports += "COM" + std::to_string(n) + " " +
-                 (n == 5 ? "w1 " + (fs::current_path() / "w1").string()
-                         : "/nonexistent/ttyS" + std::to_string(n)) +
-                 "\n";
-    writeFile("COMPORTS.TXT", ports);
+    installBusScripts("w1 " + (fs::current_path() / "w1").string(), 5);
     fs::create_directories("w1/w1_bus_master1");
     writeFile("w1/w1_bus_master1/therm_bulk_read", "");
 }

@@ -11,10 +11,6 @@
 namespace kelvinor {
 namespace {
 
-int clampToInt(std::int64_t value) {
-    return static_cast<int>(std::clamp<std::int64_t>(value, 0, INT_MAX));
-}
-
 // What a screen reader and the AT-SPI bridge read: the whole text, the
 // selection and the caret, in offsets of the whole text.
 class LogbookAccessible final : public QAccessibleWidget, public QAccessibleTextInterface {
@@ -42,8 +38,8 @@ class LogbookAccessible final : public QAccessibleWidget, public QAccessibleText
         *start = *end = 0;
         const auto [from, to] = ordered();
         if (index != 0 || from == to) return;
-        *start = clampToInt(view()->offsetOf(from));
-        *end = clampToInt(view()->offsetOf(to));
+        *start = clampedToInt(view()->offsetOf(from));
+        *end = clampedToInt(view()->offsetOf(to));
     }
     int selectionCount() const override {
         const auto [from, to] = ordered();
@@ -54,20 +50,20 @@ class LogbookAccessible final : public QAccessibleWidget, public QAccessibleText
     void setSelection(int, int start, int end) override {
         view()->select(view()->positionAt(start), view()->positionAt(end));
     }
-    int cursorPosition() const override { return clampToInt(view()->offsetOf(view()->cursor())); }
+    int cursorPosition() const override { return clampedToInt(view()->offsetOf(view()->cursor())); }
     void setCursorPosition(int position) override {
         const LogbookView::Position p = view()->positionAt(position);
         view()->select(p, p);
     }
     QString text(int start, int end) const override { return view()->text(start, end); }
-    int characterCount() const override { return clampToInt(view()->textLength()); }
+    int characterCount() const override { return clampedToInt(view()->textLength()); }
     QRect characterRect(int offset) const override {
         const QRect r = view()->characterRect(view()->positionAt(offset));
         return QRect(view()->viewport()->mapToGlobal(r.topLeft()), r.size());
     }
     int offsetAtPoint(const QPoint& point) const override {
         const QPoint local = view()->viewport()->mapFromGlobal(point);
-        return clampToInt(view()->offsetOf(view()->positionAtPoint(local)));
+        return clampedToInt(view()->offsetOf(view()->positionAtPoint(local)));
     }
     void scrollToSubstring(int start, int) override {
         view()->ensureVisible(view()->positionAt(start));

@@ -29,10 +29,6 @@ qreal nextTabStop(qreal x) {
     return (std::floor(x / LogbookView::kTabStop) + 1) * LogbookView::kTabStop;
 }
 
-int clampToInt(std::int64_t value) {
-    return static_cast<int>(std::clamp<std::int64_t>(value, 0, INT_MAX));
-}
-
 }  // namespace
 
 LogbookView::LogbookView(QWidget* parent) : QAbstractScrollArea(parent) {
@@ -102,7 +98,7 @@ void LogbookView::appendLine(const std::string& cp1252) {
     if (following) bar->setValue(bar->maximum());
     updateRows(first, rowCount());
     if (QAccessible::isActive()) {
-        QAccessibleTextInsertEvent inserted(this, clampToInt(lines_.start(first)),
+        QAccessibleTextInsertEvent inserted(this, clampedToInt(lines_.start(first)),
                                             text(lines_.start(first), textLength()));
         QAccessible::updateAccessibility(&inserted);
     }
@@ -172,9 +168,9 @@ void LogbookView::selectionChanged() {
     viewport()->update();
     if (QAccessible::isActive()) {
         const auto [from, to] = std::minmax(anchor_, cursor_);
-        QAccessibleTextSelectionEvent changed(this, clampToInt(offsetOf(from)),
-                                              clampToInt(offsetOf(to)));
-        changed.setCursorPosition(clampToInt(offsetOf(cursor_)));
+        QAccessibleTextSelectionEvent changed(this, clampedToInt(offsetOf(from)),
+                                              clampedToInt(offsetOf(to)));
+        changed.setCursorPosition(clampedToInt(offsetOf(cursor_)));
         QAccessible::updateAccessibility(&changed);
     }
 }
@@ -197,7 +193,7 @@ void LogbookView::updateScrollBars() {
                              bar == verticalScrollBar() ? before - bar->value() : 0);
     };
     const int rows = visibleRows();
-    setRange(verticalScrollBar(), rows, clampToInt(rowCount() - rows));
+    setRange(verticalScrollBar(), rows, clampedToInt(rowCount() - rows));
     const int width = viewport()->width();
     setRange(horizontalScrollBar(), width,
              std::max(0, static_cast<int>(std::ceil(widestRow_)) + 2 * kMargin - width));
@@ -245,9 +241,9 @@ LogbookView::Position LogbookView::positionAtPoint(QPoint point) const {
 void LogbookView::ensureVisible(Position p) {
     QScrollBar* v = verticalScrollBar();
     if (p.row < v->value())
-        v->setValue(clampToInt(p.row));
+        v->setValue(clampedToInt(p.row));
     else if (p.row >= v->value() + visibleRows())
-        v->setValue(clampToInt(p.row - visibleRows() + 1));
+        v->setValue(clampedToInt(p.row - visibleRows() + 1));
     if (rowCount() == 0) return;
     QScrollBar* h = horizontalScrollBar();
     const int x = static_cast<int>(xOf(p.row, p.column));

@@ -6,7 +6,9 @@
 #include <QAbstractScrollArea>
 #include <QFont>
 #include <QString>
+#include <algorithm>
 #include <array>
+#include <climits>
 #include <cstdint>
 #include <string>
 
@@ -16,6 +18,12 @@ class QMenu;
 class QPainter;
 
 namespace kelvinor {
+
+// A row or character offset as the int that Qt's scroll bars and
+// accessibility interface take (offsets past INT_MAX are held at it).
+inline int clampedToInt(std::int64_t value) {
+    return static_cast<int>(std::clamp<std::int64_t>(value, 0, INT_MAX));
+}
 
 class LogbookView : public QAbstractScrollArea {
     Q_OBJECT

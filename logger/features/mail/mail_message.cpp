@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
-#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
