@@ -4,14 +4,36 @@
 set -euo pipefail
 . "$(dirname "$0")/../scripts/xvfb-display.sh"
 horalux=$1
+clock_log=$(mktemp)
+# A failed step ends the script: its servers and programs end with it.
+trap 'rm -f "$clock_log"; kill $(jobs -p) 2>/dev/null || true' EXIT
+
+# find_clock_window DISPLAY PID: the id of Horalux's visible window; when it
+# never shows, says whether the program still ran, what it printed and what
+# state its windows are in.
+find_clock_window() {
+    local window
+    window=$(DISPLAY=$1 timeout 20 xdotool search --sync --onlyvisible --name '^Horalux$' | head -1) || true
+    if [ -z "$window" ]; then
+        kill -0 "$2" 2>/dev/null && echo "Horalux runs on $1 but shows no window" >&2 ||
+            echo "Horalux ended on $1 without a window" >&2
+        cat "$clock_log" >&2
+        for w in $(DISPLAY=$1 xdotool search --name '^Horalux$' 2>/dev/null); do
+            DISPLAY=$1 xwininfo -id "$w" | grep -E 'Map State|upper-left' >&2
+            DISPLAY=$1 xprop -id "$w" WM_STATE _NET_WM_STATE >&2
+        done
+        return 1
+    fi
+    echo "$window"
+}
 check() {
     local size=$1 expected=$2
     start_xvfb "${size}x24"
     local display=$xvfb_display xvfb=$xvfb_pid
-    DISPLAY=$display QT_QPA_PLATFORM=xcb "$horalux" >/dev/null 2>&1 &
+    DISPLAY=$display QT_QPA_PLATFORM=xcb "$horalux" >"$clock_log" 2>&1 &
     local clock=$!
     local window
-    window=$(DISPLAY=$display timeout 10 xdotool search --sync --onlyvisible --name '^Horalux$' | head -1)
+    window=$(find_clock_window "$display" "$clock")
     sleep 0.3
     eval "$(DISPLAY=$display xdotool getwindowgeometry --shell "$window")"
     kill -KILL "$clock"
@@ -34,10 +56,10 @@ check_managed() {
     local display=$xvfb_display xvfb=$xvfb_pid
     start_openbox "$display"
     local wm=$wm_pid
-    DISPLAY=$display QT_QPA_PLATFORM=xcb "$horalux" >/dev/null 2>&1 &
+    DISPLAY=$display QT_QPA_PLATFORM=xcb "$horalux" >"$clock_log" 2>&1 &
     local clock=$!
     local window
-    window=$(DISPLAY=$display timeout 10 xdotool search --sync --onlyvisible --name '^Horalux$' | head -1)
+    window=$(find_clock_window "$display" "$clock")
     # The frame exists once openbox has set the extents; on a busy machine
     # that can take longer than a second. Then the place must settle.
     local info extents=
