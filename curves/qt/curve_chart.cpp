@@ -1,0 +1,312 @@
+#include "curves/qt/curve_chart.h"
+
+#include <QDateTime>
+#include <QImage>
+#include <QLegendMarker>
+#include <QPainter>
+#include <QPen>
+#include <QPolygonF>
+#include <algorithm>
+#include <cmath>
+
+namespace kurven {
+namespace {
+
+constexpr int kMarkSize = 12;
+
+enum class MarkShape { Triangle, Diamond, Star };
+
+QImage markImage(MarkShape shape, QColor fill) {
+    QImage image(kMarkSize, kMarkSize, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.setBrush(fill);
+    const qreal s = kMarkSize - 1, h = s / 2 + 0.5;
+    QPolygonF outline;
+    switch (shape) {
+        case MarkShape::Triangle:
+            outline << QPointF(h, 0.5) << QPointF(s, s) << QPointF(0.5, s);
+            break;
+        case MarkShape::Diamond:
+            outline << QPointF(h, 0.5) << QPointF(s, h) << QPointF(h, s) << QPointF(0.5, h);
+            break;
+        case MarkShape::Star:
+            for (int i = 0; i < 10; ++i) {
+                const qreal radius = i % 2 == 0 ? h - 0.5 : (h - 0.5) * 0.45;
+                const qreal angle = -M_PI / 2 + i * M_PI / 5;
+                outline << QPointF(h + radius * std::cos(angle), h + radius * std::sin(angle));
+            }
+            break;
+    }
+    painter.drawPolygon(outline);
+    return image;
+}
+
+}  // namespace
+
+QColor sensorColour(std::size_t sensor) {
+    static const QColor colours[] = {QColor(0x1f, 0x77, 0xb4), QColor(0xd6, 0x27, 0x28),
+                                     QColor(0x2c, 0xa0, 0x2c), QColor(0xff, 0x7f, 0x0e),
+                                     QColor(0x94, 0x67, 0xbd), QColor(0x8c, 0x56, 0x4b),
+                                     QColor(0xe3, 0x77, 0xc2), QColor(0x17, 0xbe, 0xcf),
+                                     QColor(0xbc, 0xbd, 0x22), QColor(0x7f, 0x7f, 0x7f)};
+    return colours[sensor % std::size(colours)];
+}
+
+CurveChart::CurveChart(QString fallbackTitle)
+    : fallbackTitle_(std::move(fallbackTitle)),
+      timeAxis_(new QDateTimeAxis),
+      valueAxis_(new QValueAxis) {
+    timeAxis_->setFormat(QStringLiteral("dd.MM.yyyy<br>hh:mm:ss"));
+    timeAxis_->setTickCount(6);
+    valueAxis_->setTitleText(QStringLiteral("Temperatur in °C"));
+    valueAxis_->setLabelFormat(QStringLiteral("%.1f"));
+    addAxis(timeAxis_, Qt::AlignBottom);
+    addAxis(valueAxis_, Qt::AlignLeft);
+    QFont font = titleFont();
+    font.setPointSizeF(font.pointSizeF() * 1.4);
+    font.setBold(true);
+    setTitleFont(font);
+    setTitle(fallbackTitle_);
+    legend()->setAlignment(Qt::AlignBottom);
+    // Zooming and scrolling change the time axis; the plot's width decides
+    // how many points are worth drawing.
+    connect(timeAxis_, &QDateTimeAxis::rangeChanged, this, [this] { refill(); });
+    connect(this, &QChart::plotAreaChanged, this, [this] { refill(); });
+}
+
+// The log's times are local wall-clock times. Converting each through the
+// time zone costs microseconds, so the offset is found once per hour of the
+// log (daylight saving time changes on the hour).
+qint64 CurveChart::axisTime(std::int64_t logSeconds) {
+    const std::int64_t hour = logSeconds >= 0 ? logSeconds / 3600 : (logSeconds - 3599) / 3600;
+    auto found = hourOffsets_.find(hour);
+    if (found == hourOffsets_.end()) {
+        const std::int64_t start = hour * 3600;
+        const std::int64_t days = start >= 0 ? start / 86400 : (start - 86399) / 86400;
+        const QDateTime local(QDate(1970, 1, 1).addDays(days),
+                              QTime(0, 0).addSecs(static_cast<int>(start - days * 86400)));
+        found = hourOffsets_.emplace(hour, local.toMSecsSinceEpoch() - start * 1000).first;
+    }
+    return logSeconds * 1000 + found->second;
+}
+
+void CurveChart::addSeries(QAbstractSeries* series, bool inLegend) {
+    QChart::addSeries(series);
+    series->attachAxis(timeAxis_);
+    series->attachAxis(valueAxis_);
+    for (QLegendMarker* marker : legend()->markers(series)) {
+        marker->setVisible(inLegend);
+        if (inLegend)
+            connect(marker, &QLegendMarker::clicked, this, [this, series] {
+                for (std::size_t k = 0; k < seriesOfSensor_.size(); ++k)
+                    if (!seriesOfSensor_[k].empty() && seriesOfSensor_[k].front() == series)
+                        toggleSensor(k);
+            });
+    }
+}
+
+void CurveChart::addRecording(const Recording& recording, std::size_t index) {
+    ShownRecording shown;
+    for (std::size_t k = 0; k < recording.sensors.size(); ++k) {
+        const Sensor& sensor = recording.sensors[k];
+        const QColor colour = sensorColour(k);
+        if (seriesOfSensor_.size() <= k) seriesOfSensor_.resize(k + 1);
+        const bool first = seriesOfSensor_[k].empty();
+        SensorSeries series;
+        series.curve = new QLineSeries;
+        series.curve->setName(QString::fromStdString(sensor.alias));
+        series.curve->setPen(QPen(colour, 2));
+        addSeries(series.curve, first);
+        curveOwner_[series.curve] = {index, k};
+        seriesOfSensor_[k].push_back(series.curve);
+        const auto threshold = [&](double value) -> QLineSeries* {
+            if (!thresholdIsSet(value)) return nullptr;
+            auto* line = new QLineSeries;
+            line->setPen(QPen(colour, 1, Qt::DashLine));
+            addSeries(line, false);
+            seriesOfSensor_[k].push_back(line);
+            includeValue(value);
+            return line;
+        };
+        series.warm = threshold(sensor.warm);
+        series.cold = threshold(sensor.cold);
+        // Marks are points of a series without a line, each drawn as a small
+        // image: a scatter series would make a graphics item of every point.
+        const auto marks = [&](MarkShape shape, QColor fill) {
+            auto* points = new QLineSeries;
+            points->setPen(Qt::NoPen);
+            points->setPointsVisible(true);
+            points->setMarkerSize(kMarkSize);
+            points->setLightMarker(markImage(shape, fill));
+            addSeries(points, false);
+            seriesOfSensor_[k].push_back(points);
+            return points;
+        };
+        series.marks[static_cast<int>(MarkKind::Warm)] = marks(MarkShape::Triangle, colour);
+        series.marks[static_cast<int>(MarkKind::Cold)] = marks(MarkShape::Diamond, colour);
+        series.marks[static_cast<int>(MarkKind::Fault)] = marks(MarkShape::Star, Qt::black);
+        shown.sensors.push_back(std::move(series));
+    }
+    shown_.push_back(std::move(shown));
+    if (!recording.title.empty()) setTitle(QString::fromStdString(recording.title));
+}
+
+void CurveChart::includeValue(double value) {
+    if (!anyValue_) {
+        low_ = high_ = value;
+        anyValue_ = true;
+    }
+    low_ = std::min(low_, value);
+    high_ = std::max(high_, value);
+}
+
+// The rows a recording has gained: their axis times, the value range, and
+// the marks, which sit on the curve: an alarm at its reading, a fault
+// (which has no reading) at the sensor's last reading before it.
+void CurveChart::takeRows(ShownRecording& shown, const Recording& recording) {
+    const std::size_t from = shown.xs.size(), rows = recording.times.size();
+    for (std::size_t row = from; row < rows; ++row)
+        shown.xs.push_back(static_cast<double>(axisTime(recording.times[row])));
+    std::size_t mark = shown.marks;
+    for (std::size_t row = from; row < rows; ++row) {
+        for (; mark < recording.marks.size() && recording.marks[mark].row == row; ++mark) {
+            const Mark& m = recording.marks[mark];
+            SensorSeries& series = shown.sensors[m.sensor];
+            const double value = recording.readings[m.sensor][row];
+            auto& points = series.markPoints[static_cast<int>(m.kind)];
+            if (m.kind == MarkKind::Fault && series.hasValue)
+                points.push_back({shown.xs[row], series.lastValue});
+            else if (m.kind != MarkKind::Fault && !std::isnan(value))
+                points.push_back({shown.xs[row], value});
+        }
+        for (std::size_t k = 0; k < shown.sensors.size(); ++k) {
+            const double value = recording.readings[k][row];
+            if (std::isnan(value)) continue;
+            includeValue(value);
+            shown.sensors[k].lastValue = value;
+            shown.sensors[k].hasValue = true;
+        }
+    }
+    shown.marks = mark;
+    if (rows > 0) {
+        if (!anyTime_) firstTime_ = shown.xs.front();
+        anyTime_ = true;
+        lastTime_ = std::max(lastTime_, shown.xs.back());
+    }
+}
+
+void CurveChart::update(const LogDocument& document) {
+    document_ = &document;
+    bool grew = false;
+    for (std::size_t r = 0; r < document.recordings.size(); ++r) {
+        const Recording& recording = document.recordings[r];
+        if (recording.readings.size() != recording.sensors.size()) continue;  // header not complete
+        if (r >= shown_.size()) addRecording(recording, r);
+        if (recording.times.size() == shown_[r].xs.size()) continue;
+        takeRows(shown_[r], recording);
+        grew = true;
+    }
+    if (!grew) return;
+    refill();
+    emit grown();
+}
+
+void CurveChart::refill() {
+    if (refilling_ || document_ == nullptr) return;
+    refilling_ = true;
+    const double from = static_cast<double>(timeAxis_->min().toMSecsSinceEpoch());
+    const double to = static_cast<double>(timeAxis_->max().toMSecsSinceEpoch());
+    const auto columns = static_cast<std::size_t>(std::max(200.0, plotArea().width()));
+    const auto toList = [](const std::vector<PlotPoint>& points) {
+        QList<QPointF> list;
+        list.reserve(static_cast<qsizetype>(points.size()));
+        for (const PlotPoint& p : points) list.append(QPointF(p.x, p.y));
+        return list;
+    };
+    for (std::size_t r = 0; r < shown_.size(); ++r) {
+        ShownRecording& shown = shown_[r];
+        const Recording& recording = document_->recordings[r];
+        for (std::size_t k = 0; k < shown.sensors.size(); ++k) {
+            SensorSeries& series = shown.sensors[k];
+            // One replacement per series: appending announces every point
+            // on its own, and the chart redraws for each.
+            series.curve->replace(
+                toList(decimateCurve(shown.xs, recording.readings[k], from, to, columns)));
+            for (int kind = 0; kind < 3; ++kind)
+                series.marks[kind]->replace(
+                    toList(thinMarks(series.markPoints[kind], from, to, columns)));
+            if (shown.xs.empty()) continue;
+            const Sensor& sensor = recording.sensors[k];
+            if (series.warm != nullptr)
+                series.warm->replace({QPointF(shown.xs.front(), sensor.warm),
+                                      QPointF(shown.xs.back(), sensor.warm)});
+            if (series.cold != nullptr)
+                series.cold->replace({QPointF(shown.xs.front(), sensor.cold),
+                                      QPointF(shown.xs.back(), sensor.cold)});
+        }
+    }
+    refilling_ = false;
+}
+
+std::size_t CurveChart::pointsShown() const {
+    std::size_t points = 0;
+    for (const ShownRecording& shown : shown_)
+        for (const SensorSeries& series : shown.sensors)
+            points += static_cast<std::size_t>(series.curve->count());
+    return points;
+}
+
+void CurveChart::showAll() {
+    if (!anyValue_ || !anyTime_) return;
+    const double span = std::max(lastTime_ - firstTime_, 60'000.0);
+    const double margin = std::max(0.5, (high_ - low_) * 0.05);
+    valueAxis_->setRange(low_ - margin, high_ + margin);
+    valueAxis_->applyNiceNumbers();
+    timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(firstTime_)),
+                        QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(firstTime_ + span)));
+}
+
+void CurveChart::toggleSensor(std::size_t sensor) {
+    const bool visible = !seriesOfSensor_[sensor].front()->isVisible();
+    for (QAbstractSeries* series : seriesOfSensor_[sensor]) {
+        series->setVisible(visible);
+        // Hiding a series hides its legend entry too; the sensor's entry
+        // stays, dimmed, so it can be clicked back on.
+        for (QLegendMarker* marker : legend()->markers(series))
+            marker->setVisible(series == seriesOfSensor_[sensor].front());
+    }
+    for (QLegendMarker* marker : legend()->markers(seriesOfSensor_[sensor].front())) {
+        QColor label = marker->labelBrush().color();
+        label.setAlphaF(visible ? 1.0 : 0.4);
+        marker->setLabelBrush(label);
+    }
+}
+
+QString CurveChart::describe(QAbstractSeries* series, QPointF at) const {
+    const auto owner = curveOwner_.find(series);
+    if (owner == curveOwner_.end() || document_ == nullptr) return {};
+    const auto [r, k] = owner->second;
+    const std::vector<double>& xs = shown_[r].xs;
+    if (xs.empty()) return {};
+    auto found = std::lower_bound(xs.begin(), xs.end(), at.x());
+    if (found == xs.end()) --found;
+    if (found != xs.begin() && at.x() - *(found - 1) < *found - at.x()) --found;
+    const std::size_t row = static_cast<std::size_t>(found - xs.begin());
+    const Recording& recording = document_->recordings[r];
+    const std::int64_t seconds = recording.times[row];
+    const std::int64_t days = seconds >= 0 ? seconds / 86400 : (seconds - 86399) / 86400;
+    const QDateTime when(QDate(1970, 1, 1).addDays(days),
+                         QTime(0, 0).addSecs(static_cast<int>(seconds - days * 86400)));
+    const double value = recording.readings[k][row];
+    const QString reading = std::isnan(value) ? QStringLiteral("kein Messwert")
+                                              : QLocale(QLocale::German).toString(value, 'f', 2) +
+                                                    QStringLiteral(" °C");
+    return QStringLiteral("%1\n%2: %3")
+        .arg(when.toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")),
+             QString::fromStdString(recording.sensors[k].alias), reading);
+}
+
+}  // namespace kurven

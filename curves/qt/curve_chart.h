@@ -1,0 +1,86 @@
+#pragma once
+// The chart of a log: per sensor one curve per recording (so recordings are
+// separate, with a gap between them), its set thresholds as dashed lines in
+// the sensor's colour, and its alarm and fault entries as marks. The series
+// hold only what the plot can show of the visible range (see decimation.h)
+// and are refilled when the range changes or the log grows, so a log of a
+// million rows stays quick to zoom and to follow.
+#include <QChart>
+#include <QColor>
+#include <QDateTimeAxis>
+#include <QLineSeries>
+#include <QValueAxis>
+#include <cstdint>
+#include <map>
+#include <vector>
+
+#include "curves/model/decimation.h"
+#include "curves/model/log_document.h"
+
+namespace kurven {
+
+QColor sensorColour(std::size_t sensor);
+
+class CurveChart : public QChart {
+    Q_OBJECT
+  public:
+    explicit CurveChart(QString fallbackTitle);
+
+    // Takes in what the document has gained since the last call; the
+    // document must stay alive while the chart shows it.
+    void update(const LogDocument& document);
+    // The whole time and value range of the log.
+    void showAll();
+    // Date, time and reading of the row nearest to a point of a curve.
+    QString describe(QAbstractSeries* series, QPointF at) const;
+
+    QDateTimeAxis* timeAxis() const { return timeAxis_; }
+    QValueAxis* valueAxis() const { return valueAxis_; }
+    // Milliseconds of the chart's time axis for a row time of the log.
+    qint64 axisTime(std::int64_t logSeconds);
+    // Points the series hold now, all curves together (for measuring).
+    std::size_t pointsShown() const;
+
+  signals:
+    void grown();
+
+  private:
+    struct SensorSeries {
+        QLineSeries* curve = nullptr;
+        QLineSeries* warm = nullptr;
+        QLineSeries* cold = nullptr;
+        QLineSeries* marks[3] = {};  // by MarkKind
+        std::vector<PlotPoint> markPoints[3];
+        double lastValue = 0;  // where a fault mark sits: the curve's last reading
+        bool hasValue = false;
+    };
+    struct ShownRecording {
+        std::vector<SensorSeries> sensors;
+        std::vector<double> xs;  // axis time of every row
+        std::size_t marks = 0;
+    };
+
+    void addRecording(const Recording& recording, std::size_t index);
+    void addSeries(QAbstractSeries* series, bool inLegend);
+    void takeRows(ShownRecording& shown, const Recording& recording);
+    void refill();
+    void toggleSensor(std::size_t sensor);
+    void includeValue(double value);
+
+    QString fallbackTitle_;
+    QDateTimeAxis* timeAxis_;
+    QValueAxis* valueAxis_;
+    std::vector<ShownRecording> shown_;
+    std::vector<std::vector<QAbstractSeries*>> seriesOfSensor_;
+    std::map<QAbstractSeries*, std::pair<std::size_t, std::size_t>>
+        curveOwner_;  // recording, sensor
+    const LogDocument* document_ = nullptr;
+    std::map<std::int64_t, qint64> hourOffsets_;
+    double firstTime_ = 0, lastTime_ = 0;
+    double low_ = 0, high_ = 0;
+    bool anyValue_ = false;
+    bool anyTime_ = false;
+    bool refilling_ = false;
+};
+
+}  // namespace kurven
