@@ -125,7 +125,7 @@ void CurveChart::addRecording(const Recording& recording, std::size_t index) {
         const auto threshold = [&](double value) -> QLineSeries* {
             if (!thresholdIsSet(value)) return nullptr;
             auto* line = new QLineSeries;
-            line->setPen(QPen(colour, 1, Qt::DashLine));
+            line->setPen(QPen(colour, 2, Qt::DashLine));
             addSeries(line, false);
             seriesOfSensor_[k].push_back(line);
             includeValue(value);

@@ -1,0 +1,259 @@
+// Kelvinor-Kurven as a user meets it: the real program rendering a known log
+// to PNG without a display (sampled where the values put the curves), its
+// messages for files it cannot draw, and the window following a log that is
+// being written, under the offscreen platform.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QImage>
+#include <QLegendMarker>
+#include <QProcess>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <chrono>
+#include <cstdlib>
+
+#include "curves/model/log_reader.h"
+#include "curves/qt/curve_chart.h"
+#include "curves/qt/curves_window.h"
+
+namespace kurven {
+namespace {
+
+// Two sensors: A steady at 20 °C with a warm threshold at 24, B at 10 °C
+// with a fault (85,00) in the middle; rows a minute apart across midnight.
+QByteArray knownLog(int rows, int firstRow = 0, bool header = true) {
+    QByteArray text;
+    if (header)
+        text =
+            "# # #  TEMPERATURERFASSUNG PER KELVINOR  # # #\r\n\r\nMESSVORGANG:\r\n"
+            "Gew\xE4"
+            "chshaus\r\n\r\nERFASSUNGSSPARAMETER:\r\n\r\n"
+            "Alarm-'+' bei\tTemperatur\t>24,00\t>126,00\t\r\n"
+            "Alarm-'-' bei\tTemperatur\t<-56,00\t<-56,00\t\r\n\r\n"
+            "Log-Datum\tLog-Uhrzeit\tA\tB\r\n";
+    for (int i = firstRow; i < firstRow + rows; ++i) {
+        const int minutes = 23 * 60 + i;  // from 23:00 on, across midnight
+        const QString row =
+            QStringLiteral("%1\t%2:%3:00\t20,00\t%4\t%5\r\n")
+                .arg(minutes >= 24 * 60 ? "09.12.2026" : "08.12.2026")
+                .arg(minutes / 60 % 24, 2, 10, QLatin1Char('0'))
+                .arg(minutes % 60, 2, 10, QLatin1Char('0'))
+                .arg(i == 50 ? "85,00" : "10,00")
+                .arg(i == 50 ? "FEHLMESSUNG? (Sensor Nr. 2/ID DemoSensor 2/'B')\t" : "");
+        text += row.toLatin1();
+    }
+    return text;
+}
+
+QString writeLog(const QTemporaryDir& dir, const QString& name, const QByteArray& text) {
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+    return path;
+}
+
+struct ProgramRun {
+    int code;
+    QString errors;
+};
+
+ProgramRun runProgram(const QStringList& arguments) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));  // the program must manage without
+    environment.remove(QStringLiteral("DISPLAY"));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(KURVEN_PROGRAM), arguments);
+    process.waitForFinished(60'000);
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardError())};
+}
+
+// How many pixels of `colour` lie within `radius` of `at`.
+int pixelsNear(const QImage& image, QPointF at, QColor colour, int radius = 2) {
+    int found = 0;
+    for (int dx = -radius; dx <= radius; ++dx)
+        for (int dy = -radius; dy <= radius; ++dy) {
+            const QPoint p = at.toPoint() + QPoint(dx, dy);
+            if (!image.rect().contains(p)) continue;
+            const QColor c = image.pixelColor(p);
+            if (std::abs(c.red() - colour.red()) < 40 &&
+                std::abs(c.green() - colour.green()) < 40 &&
+                std::abs(c.blue() - colour.blue()) < 40)
+                ++found;
+        }
+    return found;
+}
+
+TEST(CurvesProgram, RendersTheCurvesAndThresholdWhereTheValuesAre) {
+    QTemporaryDir dir;
+    const QString log = writeLog(dir, QStringLiteral("known.KLV"), knownLog(120));
+    const QString png = dir.filePath(QStringLiteral("out.png"));
+    const ProgramRun run = runProgram(
+        {QStringLiteral("--png"), png, QStringLiteral("--size"), QStringLiteral("900x500"), log});
+    ASSERT_EQ(run.code, 0) << run.errors.toStdString();
+    const QImage image(png);
+    ASSERT_EQ(image.size(), QSize(900, 500));
+
+    // The same chart, laid out in this process, says where the values lie.
+    QFile file(log);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    const LogDocument document = readLog(std::string_view(bytes.constData(), bytes.size()));
+    CurveChart chart(QStringLiteral("known.KLV"));
+    chart.update(document);
+    chart.resize(QSizeF(900, 500));
+    chart.showAll();
+    EXPECT_EQ(chart.title(), QStringLiteral("Gewächshaus"));
+    // The fault code is no reading: the value axis does not reach up to 85.
+    EXPECT_LT(chart.valueAxis()->max(), 40);
+    QLineSeries* a = nullptr;
+    QLineSeries* b = nullptr;
+    for (QAbstractSeries* series : chart.series()) {
+        if (series->name() == QLatin1String("A")) a = qobject_cast<QLineSeries*>(series);
+        if (series->name() == QLatin1String("B")) b = qobject_cast<QLineSeries*>(series);
+    }
+    ASSERT_TRUE(a && b);
+    const auto& xs = document.recordings[0].times;
+    for (const std::size_t row : {std::size_t{10}, std::size_t{70}, std::size_t{110}}) {
+        const qreal x = static_cast<qreal>(chart.axisTime(xs[row]));
+        EXPECT_GT(pixelsNear(image, chart.mapToPosition(QPointF(x, 20), a), sensorColour(0)), 0)
+            << row;
+        EXPECT_GT(pixelsNear(image, chart.mapToPosition(QPointF(x, 10), b), sensorColour(1)), 0)
+            << row;
+        // Nothing of A where B is, and the other way round.
+        EXPECT_EQ(pixelsNear(image, chart.mapToPosition(QPointF(x, 15), a), sensorColour(0)), 0);
+    }
+    // The warm threshold of A, dashed: many but not all pixels along it.
+    int dashed = 0, span = 0;
+    for (std::size_t row = 5; row < 115; ++row) {
+        const QPointF at =
+            chart.mapToPosition(QPointF(static_cast<qreal>(chart.axisTime(xs[row])), 24), a);
+        dashed += pixelsNear(image, at, sensorColour(0), 1) > 0 ? 1 : 0;
+        ++span;
+    }
+    EXPECT_GT(dashed, span / 4);
+    EXPECT_LT(dashed, span);
+    // The fault row carries a mark (black) at B's last reading.
+    const qreal faultX = static_cast<qreal>(chart.axisTime(xs[50]));
+    EXPECT_GT(pixelsNear(image, chart.mapToPosition(QPointF(faultX, 10), b), Qt::black, 4), 0);
+}
+
+TEST(CurvesProgram, SaysWhyAFileCannotBeDrawn) {
+    QTemporaryDir dir;
+    struct Case {
+        QByteArray text;
+        QStringList extra;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"Name;Wert\r\nx;1\r\n", {}, "keine Kelvinor-Logdatei"},
+        {"", {}, "Die Datei ist leer."},
+        {knownLog(0), {}, "keine Messwerte"},
+        {knownLog(5), {QStringLiteral("--size"), QStringLiteral("12x7000")}, "Ungültige Größe"},
+    };
+    for (const Case& c : cases) {
+        const QString log = writeLog(dir, QStringLiteral("case.KLV"), c.text);
+        QStringList arguments = {QStringLiteral("--png"), dir.filePath(QStringLiteral("x.png"))};
+        arguments << c.extra << log;
+        const ProgramRun run = runProgram(arguments);
+        EXPECT_EQ(run.code, 1) << c.message;
+        EXPECT_TRUE(run.errors.contains(QString::fromUtf8(c.message))) << run.errors.toStdString();
+    }
+    const ProgramRun missing =
+        runProgram({QStringLiteral("--png"), dir.filePath(QStringLiteral("x.png")),
+                    dir.filePath(QStringLiteral("fehlt.KLV"))});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_TRUE(missing.errors.contains(QStringLiteral("kann nicht gelesen werden")));
+    // SVG and PDF from the same command line.
+    const QString log = writeLog(dir, QStringLiteral("ok.KLV"), knownLog(30));
+    for (const char* type : {"svg", "pdf"}) {
+        const QString out = dir.filePath(QStringLiteral("out.") + QLatin1String(type));
+        const ProgramRun run = runProgram({QStringLiteral("--") + QLatin1String(type), out, log});
+        EXPECT_EQ(run.code, 0) << type;
+        QFile file(out);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << type;
+        const QByteArray start = file.read(256);
+        EXPECT_TRUE(start.contains(type == std::string_view("svg") ? "<svg" : "%PDF")) << type;
+    }
+}
+
+// Waits for the window's follower to have read `rows` rows, by processing
+// events (the file watcher's or the injected poll's).
+bool waitForRows(CurvesWindow& window, std::size_t rows) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < deadline) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        std::size_t have = 0;
+        for (const Recording& r : window.follower()->document().recordings) have += r.times.size();
+        if (have == rows) return true;
+    }
+    return false;
+}
+
+TEST(CurvesWindow, FollowsALogWhileItIsWrittenAndStartsAfreshWhenItIsReplaced) {
+    QTemporaryDir dir;
+    const QString path = writeLog(dir, QStringLiteral("live.KLV"), knownLog(3));
+    CurvesWindow window;
+    window.show();
+    window.openLog(path);
+    window.follower()->setPollInterval(10);
+    ASSERT_TRUE(waitForRows(window, 3));
+    EXPECT_EQ(window.chart()->pointsShown(), 6u);
+
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    const QByteArray more = knownLog(4, 3, false);
+    file.write(more.left(more.size() - 10));  // the last row not yet complete
+    file.flush();
+    ASSERT_TRUE(waitForRows(window, 6));
+    file.write(more.right(10));
+    file.close();
+    ASSERT_TRUE(waitForRows(window, 7));
+    EXPECT_EQ(window.chart()->pointsShown(), 14u);
+    const QString status = window.statusBar()->findChildren<QLabel*>().front()->text();
+    EXPECT_TRUE(status.startsWith(QStringLiteral("7 Messzeilen"))) << status.toStdString();
+
+    // A new recording under the same name replaces the file.
+    writeLog(dir, QStringLiteral("live.KLV"), knownLog(2));
+    ASSERT_TRUE(waitForRows(window, 2));
+    EXPECT_EQ(window.chart()->pointsShown(), 4u);
+}
+
+TEST(CurvesWindow, TheLegendHidesAndShowsASensorWithItsThresholdAndMarks) {
+    QTemporaryDir dir;
+    CurvesWindow window;
+    window.show();
+    window.openLog(writeLog(dir, QStringLiteral("legend.KLV"), knownLog(60)));
+    QCoreApplication::processEvents();
+    CurveChart* chart = window.chart();
+    std::vector<QLegendMarker*> entries;
+    for (QLegendMarker* marker : chart->legend()->markers())
+        if (marker->isVisible()) entries.push_back(marker);
+    ASSERT_EQ(entries.size(), 2u);  // one entry per sensor, none for thresholds and marks
+    const auto visibleSeries = [&] {
+        int visible = 0;
+        for (QAbstractSeries* series : chart->series()) visible += series->isVisible() ? 1 : 0;
+        return visible;
+    };
+    const int all = visibleSeries();
+    // A: curve, warm threshold, three kinds of marks; B: curve and marks.
+    EXPECT_EQ(all, 5 + 4);
+    emit entries[0]->clicked();
+    EXPECT_EQ(visibleSeries(), 4);
+    EXPECT_TRUE(entries[0]->isVisible());  // the entry stays to switch it back on
+    emit entries[0]->clicked();
+    EXPECT_EQ(visibleSeries(), all);
+}
+
+}  // namespace
+}  // namespace kurven
+
+int main(int argc, char** argv) {
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
