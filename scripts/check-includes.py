@@ -92,12 +92,35 @@ def main():
             m = INCLUDE.match(line)
             if m and m.group(1) == '"' and not m.group(2).startswith("clock/"):
                 faults.append(f"{path.relative_to(root)}:{number}: Horalux may not include {m.group(2)}")
+    # Kelvinor-Kurven: the log model sees the standard library and Kelvinor's
+    # text helpers only; the Qt part sees the model; the program sees both.
+    curves_rules = {"curves/model": ["curves/model/", "logger/text/"],
+                    "curves/qt": ["curves/model/", "curves/qt/", "logger/text/"],
+                    "curves": ["curves/", "logger/text/"]}
+    for path in sorted((root / "curves").rglob("*")):
+        if path.suffix not in (".h", ".cpp"):
+            continue
+        folder = str(path.parent.relative_to(root))
+        allowed = curves_rules.get(folder)
+        if allowed is None:
+            faults.append(f"{path.relative_to(root)}: the folder {folder} is no part of Kelvinor-Kurven")
+            continue
+        for number, line in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
+            m = INCLUDE.match(line)
+            if not m:
+                continue
+            where = f"{path.relative_to(root)}:{number}"
+            kind, header = m.groups()
+            if kind == '"' and not any(header.startswith(a) for a in allowed):
+                faults.append(f"{where}: {folder} may not include {header}")
+            elif kind == "<" and folder == "curves/model" and (re.match(r"Q|Qt", header) or header.endswith(".h")):
+                faults.append(f"{where}: <{header}> does not belong in the log model")
     for fault in faults:
         print(fault)
     if faults:
         print(f"{len(faults)} include(s) against the layers")
         return 1
-    print(f"includes of {len(files)} files follow the layers")
+    print(f"includes of {len(files)} files of Kelvinor and of Kelvinor-Kurven follow the layers")
     return 0
 
 

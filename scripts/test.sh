@@ -13,7 +13,7 @@ echo "== layers"
 python3 scripts/check-includes.py || status=1
 
 echo "== formatting"
-sources=$(find logger clock tests bench -name '*.cpp' -o -name '*.h' | sort)
+sources=$(find logger clock curves tests bench -name '*.cpp' -o -name '*.h' | sort)
 # shellcheck disable=SC2086
 clang-format --dry-run --Werror $sources || status=1
 

@@ -5,7 +5,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cp -r "$root/logger" "$root/clock" "$work/"
+cp -r "$root/logger" "$root/clock" "$root/curves" "$work/"
 python3 "$root/scripts/check-includes.py" "$work" >/dev/null
 
 failures=0
@@ -35,6 +35,9 @@ logger/seams/desktop.h|#include <QWidget>|<QWidget> belongs in a platform or des
 logger/features/bus/bus_command.cpp|#include <unistd.h>|<unistd.h> belongs in a platform or desktop folder
 logger/features/bus/bus_command.cpp|#include "bus_command.h"|is not named from the project's folder
 clock/clock_window.cpp|#include "logger/text/cp1252.h"|Horalux may not include
+curves/model/log_reader.cpp|#include <QString>|<QString> does not belong in the log model
+curves/model/decimation.h|#include "curves/qt/curve_chart.h"|curves/model may not include curves/qt/curve_chart.h
+curves/qt/curve_chart.cpp|#include "logger/seams/host.h"|curves/qt may not include logger/seams/host.h
 CASES
 
 # A folder that is no layer is refused too.
