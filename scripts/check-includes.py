@@ -58,23 +58,30 @@ def check_system_header(folder, header):
     return True
 
 
+def sources(folder):
+    return sorted(p for p in folder.rglob("*") if p.suffix in (".h", ".cpp"))
+
+
+def includes(path, root):
+    """(place, kind, header) of every include line: kind '"' or '<'."""
+    for number, line in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
+        m = INCLUDE.match(line)
+        if m:
+            yield f"{path.relative_to(root)}:{number}", m.group(1), m.group(2)
+
+
 def main():
     root = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else pathlib.Path(__file__).resolve().parent.parent)
     logger = root / "logger"
     faults = []
-    files = sorted(p for p in logger.rglob("*") if p.suffix in (".h", ".cpp"))
+    files = sources(logger)
     for path in files:
         folder = str(path.parent.relative_to(logger))
         allowed = allowed_folders(folder)
         if allowed is None:
             faults.append(f"{path.relative_to(root)}: the folder logger/{folder} is no layer")
             continue
-        for number, line in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
-            m = INCLUDE.match(line)
-            if not m:
-                continue
-            kind, header = m.groups()
-            where = f"{path.relative_to(root)}:{number}"
+        for where, kind, header in includes(path, root):
             if kind == '"':
                 if not header.startswith("logger/"):
                     faults.append(f"{where}: include \"{header}\" is not named from the project's folder")
@@ -85,32 +92,22 @@ def main():
             elif not check_system_header(folder, header):
                 faults.append(f"{where}: <{header}> belongs in a platform or desktop folder")
     # Horalux stands alone: nothing of Kelvinor.
-    for path in sorted((root / "clock").rglob("*")):
-        if path.suffix not in (".h", ".cpp"):
-            continue
-        for number, line in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
-            m = INCLUDE.match(line)
-            if m and m.group(1) == '"' and not m.group(2).startswith("clock/"):
-                faults.append(f"{path.relative_to(root)}:{number}: Horalux may not include {m.group(2)}")
+    for path in sources(root / "clock"):
+        for where, kind, header in includes(path, root):
+            if kind == '"' and not header.startswith("clock/"):
+                faults.append(f"{where}: Horalux may not include {header}")
     # Kelvinor-Kurven: the log model sees the standard library and Kelvinor's
     # text helpers only; the Qt part sees the model; the program sees both.
     curves_rules = {"curves/model": ["curves/model/", "logger/text/"],
                     "curves/qt": ["curves/model/", "curves/qt/", "logger/text/"],
                     "curves": ["curves/", "logger/text/"]}
-    for path in sorted((root / "curves").rglob("*")):
-        if path.suffix not in (".h", ".cpp"):
-            continue
+    for path in sources(root / "curves"):
         folder = str(path.parent.relative_to(root))
         allowed = curves_rules.get(folder)
         if allowed is None:
             faults.append(f"{path.relative_to(root)}: the folder {folder} is no part of Kelvinor-Kurven")
             continue
-        for number, line in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
-            m = INCLUDE.match(line)
-            if not m:
-                continue
-            where = f"{path.relative_to(root)}:{number}"
-            kind, header = m.groups()
+        for where, kind, header in includes(path, root):
             if kind == '"' and not any(header.startswith(a) for a in allowed):
                 faults.append(f"{where}: {folder} may not include {header}")
             elif kind == "<" and folder == "curves/model" and (re.match(r"Q|Qt", header) or header.endswith(".h")):
