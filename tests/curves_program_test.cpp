@@ -11,6 +11,8 @@
 #include <QProcess>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QWheelEvent>
 #include <chrono>
 #include <cstdlib>
 
@@ -246,6 +248,72 @@ TEST(CurvesWindow, TheLegendHidesAndShowsASensorWithItsThresholdAndMarks) {
     EXPECT_TRUE(entries[0]->isVisible());  // the entry stays to switch it back on
     emit entries[0]->clicked();
     EXPECT_EQ(visibleSeries(), all);
+}
+
+qint64 span(const CurveChart* chart) {
+    return chart->timeAxis()->min().msecsTo(chart->timeAxis()->max());
+}
+
+// Keys, wheel and right-button drag as a user gives them; a zoomed chart
+// stays where the user put it while the log grows, Home shows it all again.
+TEST(CurvesWindow, ZoomAndMoveStayWhileTheLogGrowsUntilHome) {
+    QTemporaryDir dir;
+    const QString path = writeLog(dir, QStringLiteral("zoom.KLV"), knownLog(100));
+    CurvesWindow window;
+    window.resize(1000, 620);
+    window.show();
+    window.openLog(path);
+    window.follower()->setPollInterval(10);
+    ASSERT_TRUE(waitForRows(window, 100));
+    CurveChart* chart = window.chart();
+    auto* view = qobject_cast<CurveView*>(window.centralWidget());
+    ASSERT_NE(view, nullptr);
+    const qint64 whole = span(chart);
+    EXPECT_EQ(whole, 99 * 60'000);  // a minute per row
+
+    QTest::keyClick(view, Qt::Key_Plus);
+    const qint64 zoomed = span(chart);
+    EXPECT_NEAR(static_cast<double>(zoomed), whole / 1.25, whole * 0.01);
+    QWheelEvent wheel(QPointF(500, 250), view->mapToGlobal(QPointF(500, 250)), QPoint(),
+                      QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(view->viewport(), &wheel);
+    EXPECT_LT(span(chart), zoomed);
+    const QDateTime before = chart->timeAxis()->min();
+    const qint64 beforeSpan = span(chart);
+    QTest::mousePress(view->viewport(), Qt::RightButton, {}, QPoint(600, 250));
+    QMouseEvent move(QEvent::MouseMove, QPointF(500, 250),
+                     view->viewport()->mapToGlobal(QPointF(500, 250)), Qt::NoButton,
+                     Qt::RightButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(view->viewport(), &move);
+    QTest::mouseRelease(view->viewport(), Qt::RightButton, {}, QPoint(500, 250));
+    EXPECT_GT(chart->timeAxis()->min(), before);  // dragged to the left: later times come in
+    EXPECT_NEAR(static_cast<double>(span(chart)), beforeSpan, beforeSpan * 0.01);
+
+    // More rows: the zoomed view stays.
+    const QDateTime kept = chart->timeAxis()->min();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write(knownLog(20, 100, false));
+    file.close();
+    ASSERT_TRUE(waitForRows(window, 120));
+    EXPECT_EQ(chart->timeAxis()->min(), kept);
+
+    QTest::keyClick(view, Qt::Key_Home);
+    EXPECT_EQ(span(chart), 119 * 60'000);
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write(knownLog(5, 120, false));
+    file.close();
+    ASSERT_TRUE(waitForRows(window, 125));
+    EXPECT_EQ(span(chart), 124 * 60'000);  // following the whole log again
+
+    // Pointing at a curve names the nearest row.
+    QLineSeries* a = nullptr;
+    for (QAbstractSeries* series : chart->series())
+        if (series->name() == QLatin1String("A")) a = qobject_cast<QLineSeries*>(series);
+    ASSERT_NE(a, nullptr);
+    const std::int64_t row = *rowTime("09.12.2026", "00:10:00");
+    EXPECT_EQ(chart->describe(a, QPointF(static_cast<qreal>(chart->axisTime(row)) + 20'000, 20.1)),
+              QStringLiteral("09.12.2026 00:10:00\nA: 20,00 °C"));
 }
 
 }  // namespace

@@ -260,6 +260,7 @@ std::size_t CurveChart::pointsShown() const {
 }
 
 void CurveChart::showAll() {
+    followingAll_ = true;
     if (!anyValue_ || !anyTime_) return;
     const double span = std::max(lastTime_ - firstTime_, 60'000.0);
     const double margin = std::max(0.5, (high_ - low_) * 0.05);

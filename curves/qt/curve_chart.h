@@ -29,8 +29,13 @@ class CurveChart : public QChart {
     // Takes in what the document has gained since the last call; the
     // document must stay alive while the chart shows it.
     void update(const LogDocument& document);
-    // The whole time and value range of the log.
+    // The whole time and value range of the log; the chart then keeps
+    // showing all of a growing log until the user zooms or moves it.
     void showAll();
+    bool followingAll() const { return followingAll_; }
+    // The user has zoomed or moved the chart: a growing log no longer
+    // resets it.
+    void stopFollowingAll() { followingAll_ = false; }
     // Date, time and reading of the row nearest to a point of a curve.
     QString describe(QAbstractSeries* series, QPointF at) const;
 
@@ -81,6 +86,7 @@ class CurveChart : public QChart {
     bool anyValue_ = false;
     bool anyTime_ = false;
     bool refilling_ = false;
+    bool followingAll_ = true;
 };
 
 }  // namespace kurven

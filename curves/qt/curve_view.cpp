@@ -41,6 +41,7 @@ void CurveView::wheelEvent(QWheelEvent* event) {
     QRectF zoomed(0, 0, area.width() / factor, area.height() / factor);
     zoomed.moveCenter(at + (area.center() - at) / factor);
     chart()->zoomIn(zoomed);
+    curves_->stopFollowingAll();
     event->accept();
 }
 
@@ -83,6 +84,7 @@ void CurveView::mousePressEvent(QMouseEvent* event) {
         event->accept();
         return;
     }
+    rangeAtPress_ = {curves_->timeAxis()->min(), curves_->timeAxis()->max()};
     QChartView::mousePressEvent(event);
 }
 
@@ -91,6 +93,7 @@ void CurveView::mouseMoveEvent(QMouseEvent* event) {
         const QPoint now = event->position().toPoint();
         const QPoint moved = now - dragFrom_;
         chart()->scroll(-moved.x(), moved.y());
+        curves_->stopFollowingAll();
         dragFrom_ = now;
         event->accept();
         return;
@@ -106,6 +109,9 @@ void CurveView::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     QChartView::mouseReleaseEvent(event);
+    // A rectangle drawn with the left button has zoomed in; a click has not.
+    if (std::pair(curves_->timeAxis()->min(), curves_->timeAxis()->max()) != rangeAtPress_)
+        curves_->stopFollowingAll();
 }
 
 }  // namespace kurven

@@ -4,6 +4,8 @@
 // keys + and - zoom, the arrow keys move, Home or 0 shows everything.
 // Hovering a curve shows date, time and reading of the nearest row.
 #include <QChartView>
+#include <QDateTime>
+#include <utility>
 
 #include "curves/qt/curve_chart.h"
 
@@ -26,6 +28,7 @@ class CurveView : public QChartView {
 
     CurveChart* curves_;
     QPoint dragFrom_;
+    std::pair<QDateTime, QDateTime> rangeAtPress_;
     bool dragging_ = false;
 };
 

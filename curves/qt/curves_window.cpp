@@ -38,7 +38,6 @@ void CurvesWindow::showChart() {
     auto* view = new CurveView(chart_);
     setCentralWidget(view);  // deletes the view before, and its chart with it
     view_ = view;
-    shownAll_ = false;
 }
 
 void CurvesWindow::openLog(const QString& path) {
@@ -63,11 +62,8 @@ void CurvesWindow::openLog(const QString& path) {
 
 void CurvesWindow::refresh() {
     chart_->update(follower_->document());
-    // Until the user zooms, the chart keeps showing the whole log.
-    if (!shownAll_ || !chart_->isZoomed()) {
-        chart_->showAll();
-        shownAll_ = true;
-    }
+    // Until the user zooms or moves it, the chart shows the whole log.
+    if (chart_->followingAll()) chart_->showAll();
     showStatus();
 }
 

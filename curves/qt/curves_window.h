@@ -32,7 +32,6 @@ class CurvesWindow : public QMainWindow {
     CurveChart* chart_ = nullptr;
     CurveView* view_ = nullptr;
     QLabel* status_;
-    bool shownAll_ = false;
 };
 
 }  // namespace kurven
