@@ -4,6 +4,7 @@
 //                                        2 s rows, alarms and faults)
 //   curves_bench --all-points LOG PNG    the log drawn with every reading in
 //                                        the series (no thinning, no marks)
+//   curves_bench --write-recordings N FILE  a continued log of N recordings of 20 rows
 //   curves_bench --kurven LOG PNG        the same log through Kelvinor-Kurven's chart
 //   curves_bench --read LOG              the reader alone
 #include <QApplication>
@@ -73,6 +74,26 @@ int writeLog(long rows, const char* path) {
                               std::to_string(b % 10))
                                  .c_str(),
                      -c / 100, -c % 100, alarms.c_str());
+    }
+    return std::fclose(file) == 0 ? 0 : 1;
+}
+
+// A continued log: `recordings` recordings of 20 rows each, an hour apart.
+int writeRecordings(long recordings, const char* path) {
+    std::FILE* file = std::fopen(path, "wb");
+    if (file == nullptr) return 1;
+    for (long r = 0; r < recordings; ++r) {
+        std::fputs(
+            "# # #  TEMPERATURERFASSUNG PER KELVINOR  # # #\r\n\r\n"
+            "Alarm-'+' bei\tTemperatur\t>30,00\t>126,00\t>126,00\t\r\n"
+            "Alarm-'-' bei\tTemperatur\t<-56,00\t<-56,00\t<-5,00\t\r\n\r\n"
+            "Log-Datum\tLog-Uhrzeit\tA\tB\tC\r\n",
+            file);
+        for (int i = 0; i < 20; ++i)
+            std::fprintf(file, "%02ld.01.2027\t%02ld:%02d:00\t%d,00\t20,00\t-%d,00\t%s\r\n",
+                         1 + r / 24 % 28, r % 24, i, 20 + i, i % 7,
+                         20 + i > 30 ? "'+' an Sensor Nr. 1/'A'\t" : "");
+        std::fputs("\r\nEnde-Datum:\t01.01.2027\r\n", file);
     }
     return std::fclose(file) == 0 ? 0 : 1;
 }
@@ -162,6 +183,8 @@ int allPoints(const char* log, const char* png) {
 int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "--write-log" && argc == 4) return writeLog(std::atol(argv[2]), argv[3]);
+    if (mode == "--write-recordings" && argc == 4)
+        return writeRecordings(std::atol(argv[2]), argv[3]);
     if (mode == "--read" && argc == 3) {
         const auto start = Clock::now();
         const kurven::LogDocument document = read(argv[2]);
@@ -175,7 +198,8 @@ int main(int argc, char** argv) {
         return mode == "--kurven" ? kurvenChart(argv[2], argv[3]) : allPoints(argv[2], argv[3]);
     }
     std::fputs(
-        "usage: curves_bench --write-log ROWS FILE | --read LOG | --kurven LOG PNG | --all-points "
+        "usage: curves_bench --write-log ROWS FILE | --write-recordings N FILE | --read LOG | "
+        "--kurven LOG PNG | --all-points "
         "LOG PNG\n",
         stderr);
     return 2;

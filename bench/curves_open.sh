@@ -2,7 +2,7 @@
 # Kelvinor-Kurven on large logs: time and peak memory of rendering a log of
 # 100,000, 300,000 and 1,000,000 rows to PNG (reading, the chart, drawing),
 # and of the first picture and ten zoom steps, side by side in one run with a
-# chart that holds every reading.
+# chart that holds every reading; then logs of many recordings.
 # bench/curves_open.sh [BUILD]   (a Release or RelWithDebInfo build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -28,4 +28,13 @@ for rows in 100000 300000 1000000; do
     measure "Kelvinor-Kurven's chart, zooming" "$build/bench/curves_bench" --kurven "$log" "$work/c.png"
     measure "every reading in the series" timeout 600 "$build/bench/curves_bench" \
         --all-points "$log" "$work/a.png"
+done
+# A continued log of many recordings: each has series of its own (the gap
+# between recordings), so their number counts, not their rows.
+for recordings in 100 300; do
+    log=$work/recordings-$recordings.KLV
+    "$build/bench/curves_bench" --write-recordings "$recordings" "$log"
+    echo "== $recordings recordings of 20 rows in one log"
+    measure "Kelvinor-Kurven --png" env QT_QPA_PLATFORM=offscreen \
+        "$build/logger/Kelvinor-Kurven" --png "$work/k.png" "$log"
 done

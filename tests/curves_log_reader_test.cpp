@@ -226,6 +226,44 @@ TEST(CurvesLogReader, FaultsAreMarksNotReadingsAndThresholdsAreRead) {
     EXPECT_EQ(recording.marks[2].kind, MarkKind::Cold);
 }
 
+// A file that only looks like a log must not make the reader allocate
+// without bound or overflow: huge sensor numbers, a threshold row of a
+// hundred thousand columns, digits without end.
+TEST(CurvesLogReader, HostileHeadersStayBounded) {
+    const std::string heading = "# # #  TEMPERATURERFASSUNG PER KELVINOR  # # #\r\n";
+    std::string manyColumns = "Alarm-'+' bei\tTemperatur\t";
+    for (int k = 0; k < 100000; ++k) manyColumns += ">1,00\t";
+    const std::string cases[] = {
+        heading + "Sensor Nr. 99999999999999999999 alias 'X' mit der ID 1\r\n",
+        heading + "Sensor Nr. 2000000000 alias 'X' mit der ID 1\r\n",
+        heading + manyColumns + "\r\nLog-Datum\tLog-Uhrzeit\tA\r\n01.01.2027\t00:00:00\t1\t\r\n",
+        heading +
+            "Log-Datum\tLog-Uhrzeit\tA\r\n01.01.2027\t00:00:00\t1\t'+' an Sensor Nr. "
+            "99999999999999999999/'A'\t\r\n",
+        heading + "Log-Datum\tLog-Uhrzeit\tA\r\n01.01.99999999\t00:00:00\t1\t\r\n",
+    };
+    for (const std::string& text : cases) {
+        const LogDocument document = kurven::readLog(text);
+        ASSERT_EQ(document.recordings.size(), 1u);
+        EXPECT_LE(document.recordings[0].sensors.size(), kurven::kMostSensors)
+            << text.substr(0, 80);
+        EXPECT_TRUE(document.recordings[0].marks.empty());
+    }
+    // A line of 50 MB among the rows is skipped and counted, and never held:
+    // fed in pieces, the reader keeps at most one line's worth.
+    kurven::LogReader reader;
+    reader.feed(heading + "Log-Datum\tLog-Uhrzeit\tA\r\n01.01.2027\t00:00:00\t1\t\r\n");
+    const std::string piece(1 << 20, 'x');
+    for (int i = 0; i < 50; ++i) {
+        reader.feed(piece);
+        ASSERT_LE(reader.waitingBytes(), kurven::LogReader::kLongestLine);
+    }
+    reader.feed("\r\n01.01.2027\t00:00:02\t2\t\r\n");
+    reader.finish();
+    EXPECT_EQ(reader.document().recordings[0].times.size(), 2u);
+    EXPECT_EQ(reader.document().skippedRows, 1u);
+}
+
 // A log being recorded arrives in pieces that end anywhere, even inside a
 // CR LF: fed piece by piece it reads exactly as the whole file does.
 TEST(CurvesLogReader, PiecesEndingAnywhereReadAsTheWholeFile) {

@@ -42,6 +42,10 @@ struct LogDocument {
     bool sawHeading = false;
 };
 
+// Kelvinor reads at most 61 sensors; a file that names more columns than
+// this is read only as far as these (it cannot come from Kelvinor).
+inline constexpr std::size_t kMostSensors = 250;
+
 // The DS1820's range: thresholds outside it are the untouched defaults.
 inline bool thresholdIsSet(double value) {
     return value >= -55.0 && value <= 125.0;

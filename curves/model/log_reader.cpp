@@ -1,5 +1,6 @@
 #include "curves/model/log_reader.h"
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -45,7 +46,10 @@ std::optional<double> logNumber(std::string_view text) {
     return value;
 }
 
+// A count or field of up to nine digits (more cannot be meant, and would
+// overflow).
 std::optional<int> digits(std::string_view text) {
+    if (text.size() > 9) return {};
     int value = 0;
     for (const char c : text) {
         if (c < '0' || c > '9') return {};
@@ -58,6 +62,7 @@ std::optional<int> digits(std::string_view text) {
 std::vector<double> thresholds(std::string_view fields) {
     std::vector<double> values;
     for (const std::string_view field : splitTabs(fields)) {
+        if (values.size() == kMostSensors) break;
         if (field.empty()) continue;
         const auto value = logNumber(field.substr(1));
         values.push_back(value ? *value : kNoReading);
@@ -111,19 +116,33 @@ void LogReader::feed(std::string_view bytes) {
         const std::size_t end = bytes.find('\n', start);
         if (end == std::string_view::npos) break;
         std::string_view piece = bytes.substr(start, end - start);
-        if (!pending_.empty()) {
-            pending_.append(piece);
-            piece = pending_;
+        if (overlong_) {
+            // The end of a line too long to be a log's: dropped.
+            overlong_ = false;
+            if (where_ == Where::Rows) ++document_.skippedRows;
+        } else {
+            if (!pending_.empty()) {
+                pending_.append(piece);
+                piece = pending_;
+            }
+            if (piece.ends_with('\r')) piece.remove_suffix(1);
+            readLine(piece);
         }
-        if (piece.ends_with('\r')) piece.remove_suffix(1);
-        readLine(piece);
         pending_.clear();
         start = end + 1;
     }
+    if (overlong_) return;
     pending_.append(bytes.substr(start));
+    // A binary file or a line without end is not held in memory.
+    if (pending_.size() > kLongestLine) {
+        pending_.clear();
+        overlong_ = true;
+    }
 }
 
 void LogReader::finish() {
+    if (overlong_ && where_ == Where::Rows) ++document_.skippedRows;
+    overlong_ = false;
     if (pending_.empty()) return;
     std::string_view piece = pending_;
     if (piece.ends_with('\r')) piece.remove_suffix(1);
@@ -164,7 +183,9 @@ void LogReader::readHeaderLine(std::string_view line) {
         // a tab included, which the column header cannot tell apart.
         const std::size_t aliasAt = line.find(kSensorAlias);
         const auto number = digits(line.substr(kSensorLine.size(), aliasAt - kSensorLine.size()));
-        if (aliasAt == std::string_view::npos || !number || *number < 1) return;
+        if (aliasAt == std::string_view::npos || !number || *number < 1 ||
+            static_cast<std::size_t>(*number) > kMostSensors)
+            return;
         const std::size_t from = aliasAt + kSensorAlias.size();
         const std::string_view alias = line.substr(from, line.rfind(kSensorId) - from);
         if (recording.sensors.size() < static_cast<std::size_t>(*number))
@@ -179,7 +200,8 @@ void LogReader::readHeaderLine(std::string_view line) {
             (warm ? recording.sensors[k].warm : recording.sensors[k].cold) = values[k];
     } else if (line.starts_with(kColumnHeader)) {
         const std::vector<std::string_view> aliases = splitTabs(line.substr(kColumnHeader.size()));
-        if (recording.sensors.empty()) recording.sensors.resize(aliases.size());
+        if (recording.sensors.empty())
+            recording.sensors.resize(std::min(aliases.size(), kMostSensors));
         // The header's aliases stand when they line up with the sensors; an
         // alias with a tab shifts them, and the sensor lines above hold it.
         if (aliases.size() == recording.sensors.size())

@@ -14,6 +14,10 @@ namespace kurven {
 
 class LogReader {
   public:
+    // Longer lines are no lines of a log (61 sensors with alarms stay far
+    // below) and are skipped.
+    static constexpr std::size_t kLongestLine = 1 << 20;
+
     void feed(std::string_view bytes);
     // Reads a last line that has no line end (a file cut short).
     void finish();
@@ -21,6 +25,8 @@ class LogReader {
     const LogDocument& document() const { return document_; }
     // Bytes taken so far, including a waiting partial line.
     std::size_t bytesFed() const { return bytesFed_; }
+    // Bytes of a last line that waits for its end.
+    std::size_t waitingBytes() const { return pending_.size(); }
 
   private:
     enum class Where { BeforeHeading, Header, Rows, AfterEnd };
@@ -34,6 +40,7 @@ class LogReader {
     Where where_ = Where::BeforeHeading;
     bool titleFollows_ = false;
     std::string pending_;
+    bool overlong_ = false;  // inside a line longer than kLongestLine
     std::size_t bytesFed_ = 0;
 };
 

@@ -44,6 +44,12 @@ QImage markImage(MarkShape shape, QColor fill) {
     return image;
 }
 
+// Every change of a series updates the domains of all series sharing its
+// axes: a series whose points stay the same is left alone.
+void replaceIfChanged(QXYSeries* series, const QList<QPointF>& points) {
+    if (series->points() != points) series->replace(points);
+}
+
 }  // namespace
 
 QColor sensorColour(std::size_t sensor) {
@@ -93,18 +99,42 @@ qint64 CurveChart::axisTime(std::int64_t logSeconds) {
     return logSeconds * 1000 + found->second;
 }
 
-void CurveChart::addSeries(QAbstractSeries* series, bool inLegend) {
+void CurveChart::addSeries(QAbstractSeries* series) {
     QChart::addSeries(series);
     series->attachAxis(timeAxis_);
     series->attachAxis(valueAxis_);
-    for (QLegendMarker* marker : legend()->markers(series)) {
-        marker->setVisible(inLegend);
-        if (inLegend)
-            connect(marker, &QLegendMarker::clicked, this, [this, series] {
-                for (std::size_t k = 0; k < seriesOfSensor_.size(); ++k)
-                    if (!seriesOfSensor_[k].empty() && seriesOfSensor_[k].front() == series)
-                        toggleSensor(k);
-            });
+}
+
+// One entry per sensor: its first curve's. Every other series has a marker
+// too, hidden. Done in one pass over the markers once series were added
+// (asking the legend for one series' markers searches them all).
+void CurveChart::arrangeLegend() {
+    for (QLegendMarker* marker : legend()->markers()) {
+        const auto entry = legendSeries_.find(marker->series());
+        marker->setVisible(entry != legendSeries_.end());
+        if (entry == legendSeries_.end() || marker->property("kurven-entry").toBool()) continue;
+        marker->setProperty("kurven-entry", true);
+        const std::size_t sensor = entry->second;
+        connect(marker, &QLegendMarker::clicked, this, [this, sensor] { toggleSensor(sensor); });
+    }
+}
+
+// Marks are points of a series without a line, each drawn as a small image
+// (a scatter series would make a graphics item of every point); one series
+// per sensor and kind serves all recordings, since marks need no gaps.
+void CurveChart::addMarkSeries(std::size_t sensor, QColor colour) {
+    if (marks_.size() <= sensor) marks_.resize(sensor + 1);
+    const MarkShape shapes[] = {MarkShape::Triangle, MarkShape::Diamond, MarkShape::Star};
+    for (int kind = 0; kind < 3; ++kind) {
+        auto* points = new QLineSeries;
+        points->setPen(Qt::NoPen);
+        points->setPointsVisible(true);
+        points->setMarkerSize(kMarkSize);
+        points->setLightMarker(markImage(
+            shapes[kind], kind == static_cast<int>(MarkKind::Fault) ? QColor(Qt::black) : colour));
+        addSeries(points);
+        seriesOfSensor_[sensor].push_back(points);
+        marks_[sensor].series[kind] = points;
     }
 }
 
@@ -119,35 +149,22 @@ void CurveChart::addRecording(const Recording& recording, std::size_t index) {
         series.curve = new QLineSeries;
         series.curve->setName(QString::fromStdString(sensor.alias));
         series.curve->setPen(QPen(colour, 2));
-        addSeries(series.curve, first);
+        addSeries(series.curve);
+        if (first) legendSeries_[series.curve] = k;
         curveOwner_[series.curve] = {index, k};
         seriesOfSensor_[k].push_back(series.curve);
         const auto threshold = [&](double value) -> QLineSeries* {
             if (!thresholdIsSet(value)) return nullptr;
             auto* line = new QLineSeries;
             line->setPen(QPen(colour, 2, Qt::DashLine));
-            addSeries(line, false);
+            addSeries(line);
             seriesOfSensor_[k].push_back(line);
             includeValue(value);
             return line;
         };
         series.warm = threshold(sensor.warm);
         series.cold = threshold(sensor.cold);
-        // Marks are points of a series without a line, each drawn as a small
-        // image: a scatter series would make a graphics item of every point.
-        const auto marks = [&](MarkShape shape, QColor fill) {
-            auto* points = new QLineSeries;
-            points->setPen(Qt::NoPen);
-            points->setPointsVisible(true);
-            points->setMarkerSize(kMarkSize);
-            points->setLightMarker(markImage(shape, fill));
-            addSeries(points, false);
-            seriesOfSensor_[k].push_back(points);
-            return points;
-        };
-        series.marks[static_cast<int>(MarkKind::Warm)] = marks(MarkShape::Triangle, colour);
-        series.marks[static_cast<int>(MarkKind::Cold)] = marks(MarkShape::Diamond, colour);
-        series.marks[static_cast<int>(MarkKind::Fault)] = marks(MarkShape::Star, Qt::black);
+        if (first) addMarkSeries(k, colour);
         shown.sensors.push_back(std::move(series));
     }
     shown_.push_back(std::move(shown));
@@ -176,11 +193,15 @@ void CurveChart::takeRows(ShownRecording& shown, const Recording& recording) {
             const Mark& m = recording.marks[mark];
             SensorSeries& series = shown.sensors[m.sensor];
             const double value = recording.readings[m.sensor][row];
-            auto& points = series.markPoints[static_cast<int>(m.kind)];
-            if (m.kind == MarkKind::Fault && series.hasValue)
-                points.push_back({shown.xs[row], series.lastValue});
-            else if (m.kind != MarkKind::Fault && !std::isnan(value))
-                points.push_back({shown.xs[row], value});
+            auto& points = marks_[m.sensor].points[static_cast<int>(m.kind)];
+            PlotPoint at{shown.xs[row], m.kind == MarkKind::Fault ? series.lastValue : value};
+            if (m.kind == MarkKind::Fault ? !series.hasValue : std::isnan(value)) continue;
+            // Sorted by time (a continued log may hold an earlier recording
+            // after a later one); nearly always at the end.
+            points.insert(
+                std::upper_bound(points.begin(), points.end(), at,
+                                 [](const PlotPoint& a, const PlotPoint& b) { return a.x < b.x; }),
+                at);
         }
         for (std::size_t k = 0; k < shown.sensors.size(); ++k) {
             const double value = recording.readings[k][row];
@@ -201,6 +222,7 @@ void CurveChart::takeRows(ShownRecording& shown, const Recording& recording) {
 void CurveChart::update(const LogDocument& document) {
     document_ = &document;
     bool grew = false;
+    const std::size_t shownBefore = shown_.size();
     for (std::size_t r = 0; r < document.recordings.size(); ++r) {
         const Recording& recording = document.recordings[r];
         if (recording.readings.size() != recording.sensors.size()) continue;  // header not complete
@@ -209,6 +231,7 @@ void CurveChart::update(const LogDocument& document) {
         takeRows(shown_[r], recording);
         grew = true;
     }
+    if (shown_.size() != shownBefore) arrangeLegend();
     if (!grew) return;
     refill();
     emit grown();
@@ -233,12 +256,9 @@ void CurveChart::refill() {
             SensorSeries& series = shown.sensors[k];
             // One replacement per series: appending announces every point
             // on its own, and the chart redraws for each.
-            series.curve->replace(
-                toList(decimateCurve(shown.xs, recording.readings[k], from, to, columns)));
-            for (int kind = 0; kind < 3; ++kind)
-                series.marks[kind]->replace(
-                    toList(thinMarks(series.markPoints[kind], from, to, columns)));
-            if (shown.xs.empty()) continue;
+            replaceIfChanged(series.curve, toList(decimateCurve(shown.xs, recording.readings[k],
+                                                                from, to, columns)));
+            if (shown.xs.empty() || shown.thresholdRows == shown.xs.size()) continue;
             const Sensor& sensor = recording.sensors[k];
             if (series.warm != nullptr)
                 series.warm->replace({QPointF(shown.xs.front(), sensor.warm),
@@ -247,7 +267,12 @@ void CurveChart::refill() {
                 series.cold->replace({QPointF(shown.xs.front(), sensor.cold),
                                       QPointF(shown.xs.back(), sensor.cold)});
         }
+        shown.thresholdRows = shown.xs.size();
     }
+    for (SensorMarks& marks : marks_)
+        for (int kind = 0; kind < 3; ++kind)
+            replaceIfChanged(marks.series[kind],
+                             toList(thinMarks(marks.points[kind], from, to, columns)));
     refilling_ = false;
 }
 
@@ -271,18 +296,20 @@ void CurveChart::showAll() {
 }
 
 void CurveChart::toggleSensor(std::size_t sensor) {
-    const bool visible = !seriesOfSensor_[sensor].front()->isVisible();
-    for (QAbstractSeries* series : seriesOfSensor_[sensor]) {
-        series->setVisible(visible);
-        // Hiding a series hides its legend entry too; the sensor's entry
-        // stays, dimmed, so it can be clicked back on.
-        for (QLegendMarker* marker : legend()->markers(series))
-            marker->setVisible(series == seriesOfSensor_[sensor].front());
-    }
-    for (QLegendMarker* marker : legend()->markers(seriesOfSensor_[sensor].front())) {
-        QColor label = marker->labelBrush().color();
-        label.setAlphaF(visible ? 1.0 : 0.4);
-        marker->setLabelBrush(label);
+    const std::vector<QAbstractSeries*>& own = seriesOfSensor_[sensor];
+    const bool visible = !own.front()->isVisible();
+    for (QAbstractSeries* series : own) series->setVisible(visible);
+    // Hiding a series hides its legend marker too; the sensor's entry stays,
+    // dimmed, so it can be clicked back on.
+    for (QLegendMarker* marker : legend()->markers()) {
+        const auto entry = legendSeries_.find(marker->series());
+        const bool isEntry = entry != legendSeries_.end();
+        marker->setVisible(isEntry);
+        if (isEntry && entry->second == sensor) {
+            QColor label = marker->labelBrush().color();
+            label.setAlphaF(visible ? 1.0 : 0.4);
+            marker->setLabelBrush(label);
+        }
     }
 }
 

@@ -12,6 +12,7 @@
 #include <QValueAxis>
 #include <cstdint>
 #include <map>
+#include <unordered_map>
 #include <vector>
 
 #include "curves/model/decimation.h"
@@ -54,8 +55,6 @@ class CurveChart : public QChart {
         QLineSeries* curve = nullptr;
         QLineSeries* warm = nullptr;
         QLineSeries* cold = nullptr;
-        QLineSeries* marks[3] = {};  // by MarkKind
-        std::vector<PlotPoint> markPoints[3];
         double lastValue = 0;  // where a fault mark sits: the curve's last reading
         bool hasValue = false;
     };
@@ -63,12 +62,20 @@ class CurveChart : public QChart {
         std::vector<SensorSeries> sensors;
         std::vector<double> xs;  // axis time of every row
         std::size_t marks = 0;
+        std::size_t thresholdRows = 0;  // rows the threshold lines span
     };
 
+    struct SensorMarks {
+        QLineSeries* series[3] = {};  // by MarkKind
+        std::vector<PlotPoint> points[3];
+    };
+
+    void addMarkSeries(std::size_t sensor, QColor colour);
     void addRecording(const Recording& recording, std::size_t index);
-    void addSeries(QAbstractSeries* series, bool inLegend);
+    void addSeries(QAbstractSeries* series);
     void takeRows(ShownRecording& shown, const Recording& recording);
     void refill();
+    void arrangeLegend();
     void toggleSensor(std::size_t sensor);
     void includeValue(double value);
 
@@ -76,9 +83,11 @@ class CurveChart : public QChart {
     QDateTimeAxis* timeAxis_;
     QValueAxis* valueAxis_;
     std::vector<ShownRecording> shown_;
+    std::vector<SensorMarks> marks_;
     std::vector<std::vector<QAbstractSeries*>> seriesOfSensor_;
     std::map<QAbstractSeries*, std::pair<std::size_t, std::size_t>>
-        curveOwner_;  // recording, sensor
+        curveOwner_;                                                  // recording, sensor
+    std::unordered_map<QAbstractSeries*, std::size_t> legendSeries_;  // legend entry → sensor
     const LogDocument* document_ = nullptr;
     std::map<std::int64_t, qint64> hourOffsets_;
     double firstTime_ = 0, lastTime_ = 0;
