@@ -1,8 +1,12 @@
 // The Windows choices behind the platform seam.
+// Windows' headers in the order they need: winsock2.h before windows.h,
+// both before the shell's.
+// clang-format off
+#include <winsock2.h>
+#include <windows.h>
 #include <knownfolders.h>
 #include <shlobj.h>
-#include <windows.h>
-#include <winsock2.h>
+// clang-format on
 
 #include <cstdio>
 #include <cstdlib>
