@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "logger/platform/win32/process_starter.h"
 #include "logger/platform/win32/system_clock.h"
 #include "logger/seams/platform.h"
 
@@ -66,6 +67,10 @@ void stopSocketLayer() {
 
 std::unique_ptr<Clock> makeSystemClock() {
     return std::make_unique<SystemClock>();
+}
+
+std::unique_ptr<ProgramStarter> makeProgramStarter() {
+    return std::make_unique<Win32ProgramStarter>();
 }
 
 void endProcess(int code) {
