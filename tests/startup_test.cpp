@@ -31,7 +31,8 @@ void oneSensorOnCom2(const std::string& toolSettings = "") {
 
 std::vector<std::string> folderListing() {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(".")) names.push_back(entry.path().filename());
+    for (const auto& entry : fs::directory_iterator("."))
+        names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
