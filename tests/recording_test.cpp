@@ -295,12 +295,24 @@ TEST(Recording, AlarmEntriesInTheirOrderAndTheAlarmCue) {
 
 // The live edition: a data-line batch that delivers one prepared line per run.
 void writeSequencedDataLineBatch(const Lines& lines) {
+#ifdef _WIN32
+    // Each run's line waits in a file of its own; a run past the last line
+    // leaves an empty data line, as sed does.
+    for (std::size_t k = 0; k < lines.size(); ++k)
+        writeFile("line" + std::to_string(k + 1) + ".txt", lines[k]);
+    writeFile("DATALINE.BAT",
+              "@echo off\r\nset n=0\r\nif exist run.count set /p n=<run.count\r\n"
+              "set /a n=n+1\r\n>run.count echo %n%\r\n"
+              "if exist line%n%.txt (copy /y /b line%n%.txt DATALINE.TXT >nul) "
+              "else (type nul > DATALINE.TXT)\r\n");
+#else
     std::string all;
     for (const std::string& line : lines) all += line + "\n";
     writeFile("lines.txt", all);
     writeFile("DATALINE.BAT",
               "n=$(( $(cat run.count 2>/dev/null || echo 0) + 1 ))\necho $n > run.count\n"
               "sed -n \"${n}p\" lines.txt | tr -d '\\n' > DATALINE.TXT\n");
+#endif
 }
 
 TEST(Recording, LiveEditionWithShortEmptyAndFaultLines) {
