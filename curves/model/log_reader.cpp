@@ -255,7 +255,7 @@ LogDocument readLog(std::string_view bytes) {
     LogReader reader;
     reader.feed(bytes);
     reader.finish();
-    return reader.document();
+    return std::move(reader).takeDocument();
 }
 
 std::optional<std::string> unusableLogReason(const LogDocument& document, std::size_t fileSize) {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "curves/model/log_document.h"
 
@@ -23,6 +24,8 @@ class LogReader {
     void finish();
 
     const LogDocument& document() const { return document_; }
+    // The document, handed over without a copy; the reader is spent.
+    LogDocument takeDocument() && { return std::move(document_); }
     // Bytes taken so far, including a waiting partial line.
     std::size_t bytesFed() const { return bytesFed_; }
     // Bytes of a last line that waits for its end.

@@ -44,6 +44,18 @@ QImage markImage(MarkShape shape, QColor fill) {
     return image;
 }
 
+std::int64_t floorDivide(std::int64_t value, std::int64_t by) {
+    return value >= 0 ? value / by : (value - by + 1) / by;
+}
+
+// A time of the log (seconds of its wall clock since 1970-01-01) as a local
+// date and time.
+QDateTime localDateTime(std::int64_t logSeconds) {
+    const std::int64_t days = floorDivide(logSeconds, 86400);
+    return QDateTime(QDate(1970, 1, 1).addDays(days),
+                     QTime(0, 0).addSecs(static_cast<int>(logSeconds - days * 86400)));
+}
+
 // Every change of a series updates the domains of all series sharing its
 // axes: a series whose points stay the same is left alone.
 void replaceIfChanged(QXYSeries* series, const QList<QPointF>& points) {
@@ -61,10 +73,8 @@ QColor sensorColour(std::size_t sensor) {
     return colours[sensor % std::size(colours)];
 }
 
-CurveChart::CurveChart(QString fallbackTitle)
-    : fallbackTitle_(std::move(fallbackTitle)),
-      timeAxis_(new QDateTimeAxis),
-      valueAxis_(new QValueAxis) {
+CurveChart::CurveChart(const QString& fallbackTitle)
+    : timeAxis_(new QDateTimeAxis), valueAxis_(new QValueAxis) {
     timeAxis_->setFormat(QStringLiteral("dd.MM.yyyy<br>hh:mm:ss"));
     timeAxis_->setTickCount(6);
     valueAxis_->setTitleText(QStringLiteral("Temperatur in °C"));
@@ -75,7 +85,7 @@ CurveChart::CurveChart(QString fallbackTitle)
     font.setPointSizeF(font.pointSizeF() * 1.4);
     font.setBold(true);
     setTitleFont(font);
-    setTitle(fallbackTitle_);
+    setTitle(fallbackTitle);  // until a recording names its measurement
     legend()->setAlignment(Qt::AlignBottom);
     // Zooming and scrolling change the time axis; the plot's width decides
     // how many points are worth drawing.
@@ -87,14 +97,12 @@ CurveChart::CurveChart(QString fallbackTitle)
 // time zone costs microseconds, so the offset is found once per hour of the
 // log (daylight saving time changes on the hour).
 qint64 CurveChart::axisTime(std::int64_t logSeconds) {
-    const std::int64_t hour = logSeconds >= 0 ? logSeconds / 3600 : (logSeconds - 3599) / 3600;
+    const std::int64_t hour = floorDivide(logSeconds, 3600);
     auto found = hourOffsets_.find(hour);
     if (found == hourOffsets_.end()) {
         const std::int64_t start = hour * 3600;
-        const std::int64_t days = start >= 0 ? start / 86400 : (start - 86399) / 86400;
-        const QDateTime local(QDate(1970, 1, 1).addDays(days),
-                              QTime(0, 0).addSecs(static_cast<int>(start - days * 86400)));
-        found = hourOffsets_.emplace(hour, local.toMSecsSinceEpoch() - start * 1000).first;
+        found = hourOffsets_.emplace(hour, localDateTime(start).toMSecsSinceEpoch() - start * 1000)
+                    .first;
     }
     return logSeconds * 1000 + found->second;
 }
@@ -324,10 +332,7 @@ QString CurveChart::describe(QAbstractSeries* series, QPointF at) const {
     if (found != xs.begin() && at.x() - *(found - 1) < *found - at.x()) --found;
     const std::size_t row = static_cast<std::size_t>(found - xs.begin());
     const Recording& recording = document_->recordings[r];
-    const std::int64_t seconds = recording.times[row];
-    const std::int64_t days = seconds >= 0 ? seconds / 86400 : (seconds - 86399) / 86400;
-    const QDateTime when(QDate(1970, 1, 1).addDays(days),
-                         QTime(0, 0).addSecs(static_cast<int>(seconds - days * 86400)));
+    const QDateTime when = localDateTime(recording.times[row]);
     const double value = recording.readings[k][row];
     const QString reading = std::isnan(value) ? QStringLiteral("kein Messwert")
                                               : QLocale(QLocale::German).toString(value, 'f', 2) +

@@ -25,7 +25,7 @@ QColor sensorColour(std::size_t sensor);
 class CurveChart : public QChart {
     Q_OBJECT
   public:
-    explicit CurveChart(QString fallbackTitle);
+    explicit CurveChart(const QString& fallbackTitle);
 
     // Takes in what the document has gained since the last call; the
     // document must stay alive while the chart shows it.
@@ -79,7 +79,6 @@ class CurveChart : public QChart {
     void toggleSensor(std::size_t sensor);
     void includeValue(double value);
 
-    QString fallbackTitle_;
     QDateTimeAxis* timeAxis_;
     QValueAxis* valueAxis_;
     std::vector<ShownRecording> shown_;

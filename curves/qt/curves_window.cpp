@@ -50,10 +50,12 @@ void CurvesWindow::openLog(const QString& path) {
         QMessageBox::warning(this, QStringLiteral("Kelvinor-Kurven"), follower_->errorText());
         return;
     }
-    if (const auto reason = unusableLogReason(follower_->document(), follower_->fileSize());
-        reason && !follower_->document().sawHeading) {
+    // An empty or foreign file is said at once; a log whose rows are still
+    // to come is shown, and followed.
+    if (!follower_->document().sawHeading) {
+        const auto reason = unusableLogReason(follower_->document(), follower_->fileSize());
         QMessageBox::warning(this, QStringLiteral("Kelvinor-Kurven"),
-                             QString::fromStdString(*reason));
+                             QString::fromStdString(reason.value_or("")));
         follower_.reset();
         return;
     }
