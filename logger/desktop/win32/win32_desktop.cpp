@@ -217,6 +217,7 @@ void Win32Desktop::createControl(const ControlSpec& layout) {
     entry.window = layout.window;
     entry.kind = layout.kind;
     entry.logbookEmpty = layout.text.empty();
+    entry.logbookLines = entry.logbookEmpty ? 0 : 1;
     if (Control* old = find(layout.id)) {
         if (old->brush != nullptr) DeleteObject(old->brush);
         DestroyWindow(old->handle);
@@ -234,7 +235,10 @@ void Win32Desktop::setText(int id, const std::string& text) {
     const bool asDisplay =
         entry->kind == ControlKind::StaticText || entry->kind == ControlKind::Logbook;
     SetWindowTextW(entry->handle, (asDisplay ? toDisplayWide(text) : toWide(text)).c_str());
-    if (entry->kind == ControlKind::Logbook) entry->logbookEmpty = text.empty();
+    if (entry->kind == ControlKind::Logbook) {
+        entry->logbookEmpty = text.empty();
+        entry->logbookLines = static_cast<int>(SendMessageW(entry->handle, EM_GETLINECOUNT, 0, 0));
+    }
 }
 
 void Win32Desktop::setTextColour(int id, Colour colour) {
@@ -318,8 +322,18 @@ void Win32Desktop::appendLogbookLine(int id, const std::string& line) {
     SendMessageW(entry->handle, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
     const std::wstring text = (entry->logbookEmpty ? L"" : L"\r\n") + toWide(line);
     SendMessageW(entry->handle, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
-    SendMessageW(entry->handle, WM_VSCROLL, SB_BOTTOM, 0);
     entry->logbookEmpty = false;
+    if (++entry->logbookLines > kLogbookMostLines) {
+        const LRESULT cut = SendMessageW(entry->handle, EM_LINEINDEX, kLogbookTrimLines, 0);
+        if (cut > 0) {
+            CHARRANGE oldest{0, static_cast<LONG>(cut)};
+            SendMessageW(entry->handle, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&oldest));
+            SendMessageW(entry->handle, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
+            SendMessageW(entry->handle, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
+            entry->logbookLines -= kLogbookTrimLines;
+        }
+    }
+    SendMessageW(entry->handle, WM_VSCROLL, SB_BOTTOM, 0);
 }
 
 void Win32Desktop::clearLogbook(int id) {
@@ -327,6 +341,7 @@ void Win32Desktop::clearLogbook(int id) {
     if (entry == nullptr || entry->kind != ControlKind::Logbook) return;
     SetWindowTextW(entry->handle, L"");
     entry->logbookEmpty = true;
+    entry->logbookLines = 0;
 }
 
 std::string Win32Desktop::askText(const std::string& title, const std::string& message,

@@ -14,6 +14,13 @@ struct tagMSG;
 
 namespace kelvinor {
 
+// The logbook shows the newest lines of a long recording: a rich edit's
+// memory grows with every line it holds (about 23 KB a line in Wine's), so
+// once it holds kLogbookMostLines, the oldest kLogbookTrimLines go at once.
+// The log file keeps every row.
+inline constexpr int kLogbookMostLines = 2000;
+inline constexpr int kLogbookTrimLines = 500;
+
 class Win32Desktop final : public Desktop {
   public:
     Win32Desktop();
@@ -60,6 +67,7 @@ class Win32Desktop final : public Desktop {
         std::optional<Colour> text, background;
         HBRUSH__* brush = nullptr;
         bool logbookEmpty = true;
+        int logbookLines = 0;  // lines the logbook control holds
     };
     struct Window {
         HWND__* handle = nullptr;
