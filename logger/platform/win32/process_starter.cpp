@@ -53,7 +53,11 @@ ProcessHandle Win32ProgramStarter::start(const std::string& commandLine, const s
         startup.wShowWindow = SW_HIDE;
     }
     HANDLE job = (options & kOwnGroup) != 0 ? makeJob() : nullptr;
-    DWORD flags = hidden ? DETACHED_PROCESS : 0;
+    // Hidden: a console of its own that is never shown. DETACHED_PROCESS
+    // would leave the batch without any console, so that every console
+    // program it runs (DigiTemp) would open a console window of its own, and
+    // under Wine such a program's output never reaches its redirection.
+    DWORD flags = hidden ? CREATE_NO_WINDOW : 0;
     if (job != nullptr) flags |= CREATE_SUSPENDED;  // into the job before it runs
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
