@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include <algorithm>
 #include <chrono>
@@ -184,6 +187,25 @@ TEST(Recording, RowSpacingIncludesTheCuePauses) {
     r.start();
     r.desktop.clickAt(kScanMs + 7000, stopButton);  // while waiting for the third cycle
     r.desktop.answerMessage(kAnswerYes);
+#ifdef _WIN32
+    // Windows opens the log with the program its type is associated with:
+    // here a command that notes the file it was given.
+    const std::string opened = (r.folder.path() / "opened.txt").string();
+    const std::string command = "cmd.exe /c echo %1> \"" + opened + "\"";
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, ".KLV", 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                              nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>("KelvinorTestLog"), 16);
+    RegCloseKey(key);
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, "KelvinorTestLog\\shell\\open\\command", 0,
+                              nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                   static_cast<DWORD>(command.size() + 1));
+    RegCloseKey(key);
+    EXPECT_EQ(r.scenario.runStartUp(1), 0);
+#else
     fs::create_directory("bin");
     writeFile("bin/xdg-open",
               "#!/bin/sh\necho \"$1\" > \"" + (r.folder.path() / "opened.txt").string() + "\"\n");
@@ -192,6 +214,7 @@ TEST(Recording, RowSpacingIncludesTheCuePauses) {
         EnvironmentChange path("PATH", r.folder.path().string() + "/bin:" + std::getenv("PATH"));
         EXPECT_EQ(r.scenario.runStartUp(1), 0);
     }
+#endif
 
     // Notice and title; start, interval and file name; every cycle; the stop and the answer.
     std::vector<std::int64_t> times;
@@ -200,9 +223,12 @@ TEST(Recording, RowSpacingIncludesTheCuePauses) {
     EXPECT_EQ(times, (std::vector<std::int64_t>{0, 500, 1000, 1500, 2000, 2500, 5000, 7000, 8000}));
     // The question comes after the end block and the 500 ms pause; Yes opens the log file.
     EXPECT_EQ(r.desktop.messageTimes.back() - kScanMs, 8000);
-    for (int i = 0; i < 300 && fileSize("opened.txt") <= 0; ++i)
+    for (int i = 0; i < 1000 && fileSize("opened.txt") <= 0; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_EQ(readFile("opened.txt"), r.logPath + "\n");
+    std::string openedFile = readFile("opened.txt");
+    std::erase(openedFile, '\r');  // cmd's echo ends its line with CR LF
+    std::erase(openedFile, '"');
+    EXPECT_EQ(openedFile, r.logPath + "\n");
     EXPECT_EQ(r.rowsInLog(), 2);
 }
 
