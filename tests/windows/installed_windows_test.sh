@@ -10,6 +10,7 @@
 # byte. Last, the uninstaller removes what the installer put there.
 set -euo pipefail
 build=$(cd "$1" && pwd)
+. "$(dirname "$0")/wine_windows.sh"
 export WINEDEBUG=-all WINEPREFIX=$build/wineprefix
 work=$(mktemp -d)
 program=
@@ -63,32 +64,7 @@ documents_unix=$(winepath -u "$documents\\Documents")
 rm -f "$documents_unix"/KELVINOR-*.KLV
 (cd "$installed" && exec wine Kelvinor.exe) >"$work/kelvinor.out" 2>&1 &
 program=$!
-
-await() {  # await TITLE: the id of the window with that title
-    local id
-    for _ in $(seq 300); do
-        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | tail -n 1 || true)
-        if [ -n "$id" ]; then
-            echo "$id"
-            return 0
-        fi
-        sleep 0.1
-    done
-    fail "no window '$1' (program output: $(tail -n 5 "$work/kelvinor.out"))"
-}
-focus() {
-    xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1" 2>/dev/null || true
-    sleep 0.3
-}
-key() {  # key WINDOW KEYS...: real key presses (XTEST) into the window
-    focus "$1"
-    shift
-    xdotool key "$@"
-}
-type_into() {
-    focus "$1"
-    xdotool type --delay 20 "$2"
-}
+program_output=$work/kelvinor.out
 
 key "$(await 'Kelvinor: DEMO-Info')" Return
 prompt=$(await 'Kelvinor: Eingabe einer Überschrift')
