@@ -115,7 +115,7 @@ void SmtpConversation::reset() {
 
 ScriptedSmtpServer::ScriptedSmtpServer(std::function<void(SmtpConversation&)> script,
                                        const std::string& address, int port, int connections) {
-    static SocketLayer layer;
+    [[maybe_unused]] static SocketLayer layer;
     listener_ = static_cast<int>(socket(AF_INET, SOCK_STREAM | kCloseOnExec, 0));
     setOption(listener_, SOL_SOCKET, SO_REUSEADDR, 1);
     sockaddr_in at{};
