@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test: the demonstration
-# edition, the live edition, and the suite under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# edition, the live edition, the suite under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and the Windows edition under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -31,6 +31,8 @@ run_suite build-live -DKELVINOR_DEMO_MODE=OFF
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
     LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp \
     run_suite build-asan -DKELVINOR_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+echo "== build-windows: building and testing under Wine"
+bash scripts/build-windows.sh --no-package || status=1
 
 if [ $status -eq 0 ]; then echo "all suites passed"; else echo "some suites failed"; fi
 exit $status

@@ -61,6 +61,7 @@ TEST(Base64, Table) {
 }
 
 // Python's own decoders take the texts back.
+#ifndef _WIN32  // runs Python through popen, which the Windows tests do not have
 TEST(Encoders, PythonDecodesThemBack) {
     TemporaryWorkFolder folder;
     std::string all;
@@ -96,6 +97,7 @@ TEST(Encoders, PythonDecodesThemBack) {
     pclose(pipe);
     EXPECT_STREQ(line, "bad [] qp True\n");
 }
+#endif
 
 TEST(MailDate, EnglishNamesAndTheZone) {
     EXPECT_EQ(mailDate({2026, 12, 8, 5, 3, 7, 2, 3600}), "Tue, 8 Dec 2026 05:03:07 +0100");

@@ -86,7 +86,7 @@ TEST(Measurement, ReadsTheFirstLineOfTheDataFile) {
         prepare(scenario.state, 0, 2);
         readDataLine(scenario.state, scenario.host);
         EXPECT_EQ(scenario.state.dataLine, c.line);
-        EXPECT_EQ(readFile("dataline.log"), "run\n");
+        EXPECT_EQ(readNotes("dataline.log"), "run\n");
     }
 }
 
@@ -212,7 +212,7 @@ TEST(InstantQuery, LiveSensorsShowTheReadTexts) {
         EXPECT_EQ(
             scenario.desktop.messages.at(0).text,
             "\rLog-Datum: 06.12.2026\rLog-Uhrzeit: 23:31:05\r\r" + utf8ToCp1252(c.lines) + "\r");
-        EXPECT_EQ(readFile("dataline.log"), "run\n");
+        EXPECT_EQ(readNotes("dataline.log"), "run\n");
     }
 }
 

@@ -55,7 +55,7 @@ TEST(PortScan, RunsAllNineBatchesWithTheScanWindow) {
     writeFile("digitemp.cfg", "old");
     Scenario scenario;
     EXPECT_EQ(runScan(scenario, 1), -1);
-    EXPECT_EQ(readFile("scan.log"), "1\n2\n3\n4\n5\n6\n7\n8\n9\n");
+    EXPECT_EQ(readNotes("scan.log"), "1\n2\n3\n4\n5\n6\n7\n8\n9\n");
     for (int n = 1; n <= 9; ++n) EXPECT_EQ(fileSize("COM" + std::to_string(n) + "READ.INI"), -1);
     EXPECT_EQ(fileSize("digitemp.cfg"), -1);
 

@@ -6,6 +6,24 @@
 
 namespace kelvinor::testing {
 
+#ifdef _WIN32
+// cmd.exe has no printf: the bytes wait in a file of their own, which the
+// batch copies (binary, so every byte stays).
+std::string printfCommand(const std::string& bytes, const std::string& file) {
+    writeFile(file + ".src", bytes);
+    return "copy /y /b " + file + ".src " + file + " >nul\r\n";
+}
+
+// A line appended to a log of the batch's runs (the redirection first, so
+// that a digit before ">>" is not taken for a handle number).
+std::string noteCommand(const std::string& text, const std::string& file) {
+    return ">>" + file + " echo " + text + "\r\n";
+}
+#else
+std::string noteCommand(const std::string& text, const std::string& file) {
+    return "echo " + text + " >> " + file + "\n";
+}
+
 std::string printfCommand(const std::string& bytes, const std::string& file) {
     std::string escaped;
     for (unsigned char c : bytes) {
@@ -15,10 +33,17 @@ std::string printfCommand(const std::string& bytes, const std::string& file) {
     }
     return "printf '" + escaped + "' > " + file + "\n";
 }
+#endif
+
+std::string readNotes(const std::string& file) {
+    std::string notes = readFile(file);
+    std::erase(notes, '\r');
+    return notes;
+}
 
 void writeScanBatches(const std::map<int, std::string>& answers, const std::string& toolSettings) {
     for (int n = 1; n <= 9; ++n) {
-        std::string script = "echo " + std::to_string(n) + " >> scan.log\n";
+        std::string script = noteCommand(std::to_string(n), "scan.log");
         if (n == 1 && !toolSettings.empty()) script += printfCommand(toolSettings, "digitemp.cfg");
         const auto it = answers.find(n);
         if (it != answers.end())
@@ -34,7 +59,8 @@ std::string answerFileWith(const std::vector<std::string>& sensorLines) {
 }
 
 void writeDataLineBatch(const std::string& bytes) {
-    writeFile("DATALINE.BAT", "echo run >> dataline.log\n" + printfCommand(bytes, "DATALINE.TXT"));
+    writeFile("DATALINE.BAT",
+              noteCommand("run", "dataline.log") + printfCommand(bytes, "DATALINE.TXT"));
 }
 
 }  // namespace kelvinor::testing

@@ -1,18 +1,67 @@
 #include "tests/support/smtp_server.h"
 
+#ifdef _WIN32
+// clang-format off
+#include <winsock2.h>
+#include <ws2tcpip.h>
+// clang-format on
+#else
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 #include <stdexcept>
 
 namespace kelvinor::testing {
+namespace {
+
+// The few calls that differ between Windows Sockets and POSIX sockets.
+#ifdef _WIN32
+constexpr int kNoSignal = 0;
+constexpr int kCloseOnExec = 0;
+constexpr int kShutBoth = SD_BOTH;
+using Length = int;
+int acceptConnection(int listener) {
+    return static_cast<int>(accept(static_cast<SOCKET>(listener), nullptr, nullptr));
+}
+void closeSocket(int fd) {
+    closesocket(static_cast<SOCKET>(fd));
+}
+struct SocketLayer {
+    SocketLayer() {
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+    }
+    ~SocketLayer() { WSACleanup(); }
+};
+#else
+constexpr int kNoSignal = MSG_NOSIGNAL;
+constexpr int kCloseOnExec = SOCK_CLOEXEC;
+constexpr int kShutBoth = SHUT_RDWR;
+using Length = socklen_t;
+int acceptConnection(int listener) {
+    return accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+}
+void closeSocket(int fd) {
+    ::close(fd);
+}
+struct SocketLayer {};
+#endif
+
+template <typename Value>
+void setOption(int fd, int level, int name, const Value& value) {
+    setsockopt(fd, level, name, reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+}  // namespace
 
 bool SmtpConversation::send(const std::string& text) {
     std::size_t done = 0;
     while (done < text.size()) {
-        const ssize_t n = ::send(fd_, text.data() + done, text.size() - done, MSG_NOSIGNAL);
+        const auto n =
+            ::send(fd_, text.data() + done, static_cast<int>(text.size() - done), kNoSignal);
         if (n <= 0) return false;
         done += static_cast<std::size_t>(n);
     }
@@ -21,7 +70,7 @@ bool SmtpConversation::send(const std::string& text) {
 
 bool SmtpConversation::readMore() {
     char buffer[65536];
-    const ssize_t n = recv(fd_, buffer, sizeof buffer, 0);
+    const auto n = recv(fd_, buffer, sizeof buffer, 0);
     if (n <= 0) {
         closedByClient = true;
         return false;
@@ -60,15 +109,15 @@ void SmtpConversation::discardData() {
 
 void SmtpConversation::reset() {
     linger hard{1, 0};
-    setsockopt(fd_, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
-    shutdown(fd_, SHUT_RDWR);
+    setOption(fd_, SOL_SOCKET, SO_LINGER, hard);
+    shutdown(fd_, kShutBoth);
 }
 
 ScriptedSmtpServer::ScriptedSmtpServer(std::function<void(SmtpConversation&)> script,
                                        const std::string& address, int port, int connections) {
-    listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    int yes = 1;
-    setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    [[maybe_unused]] static SocketLayer layer;
+    listener_ = static_cast<int>(socket(AF_INET, SOCK_STREAM | kCloseOnExec, 0));
+    setOption(listener_, SOL_SOCKET, SO_REUSEADDR, 1);
     sockaddr_in at{};
     at.sin_family = AF_INET;
     at.sin_port = htons(static_cast<uint16_t>(port));
@@ -76,24 +125,24 @@ ScriptedSmtpServer::ScriptedSmtpServer(std::function<void(SmtpConversation&)> sc
     if (bind(listener_, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0 ||
         listen(listener_, 4) != 0)
         throw std::runtime_error("cannot listen on " + address);
-    socklen_t length = sizeof at;
+    Length length = sizeof at;
     getsockname(listener_, reinterpret_cast<sockaddr*>(&at), &length);
     port_ = ntohs(at.sin_port);
     thread_ = std::thread([this, script, connections] {
         for (int i = 0; i < connections; ++i) {
-            const int fd = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+            const int fd = acceptConnection(listener_);
             if (fd < 0) return;
             SmtpConversation conversation(fd);
             script(conversation);
             seen_.push_back(conversation.commands);
-            ::close(fd);
+            closeSocket(fd);
         }
     });
 }
 
 std::vector<std::vector<std::string>> ScriptedSmtpServer::finish() {
     if (thread_.joinable()) {
-        shutdown(listener_, SHUT_RDWR);
+        shutdown(listener_, kShutBoth);
         thread_.join();
     }
     return seen_;
@@ -101,7 +150,7 @@ std::vector<std::vector<std::string>> ScriptedSmtpServer::finish() {
 
 ScriptedSmtpServer::~ScriptedSmtpServer() {
     finish();
-    ::close(listener_);
+    closeSocket(listener_);
 }
 
 std::string politeAnswer(SmtpConversation&, const std::string& command) {

@@ -1,0 +1,18 @@
+// Kelvinor for Windows: the program on Win32's own windows and DirectSound.
+#include "logger/application/startup.h"
+#include "logger/desktop/win32/direct_sound_output.h"
+#include "logger/desktop/win32/win32_desktop.h"
+#include "logger/program/pausing_clock.h"
+#include "logger/seams/platform.h"
+#include "logger/state/program_state.h"
+
+int main() {
+    kelvinor::Win32Desktop desktop;
+    kelvinor::PausingClock clock(desktop);
+    kelvinor::DirectSoundOutput sound;
+    const std::unique_ptr<kelvinor::ProgramStarter> starter = kelvinor::makeProgramStarter();
+    kelvinor::Host host{
+        desktop, clock, sound, *starter, kelvinor::startSocketLayer, kelvinor::endProcess};
+    static kelvinor::ProgramState state;  // large: not on the stack
+    kelvinor::startUp(state, host);
+}

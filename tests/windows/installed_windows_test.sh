@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# installed_windows_test.sh BUILD: the Windows packages as a user meets them.
+# cpack makes the zip and the NSIS installer; the zip must hold the programs,
+# the batch files and the read-me. The installer runs silently under Wine
+# into a folder of its own, with a start-menu entry and an uninstaller. The
+# installed Kelvinor.exe is then driven through the window system (xdotool on
+# Xvfb with openbox, as a user's keyboard and mouse): DEMO notice, title,
+# start, interval, file name, cycles, stop, No. The log must hold the
+# demonstration readings in order, and LastLogFile.dat must equal it byte for
+# byte. Last, the uninstaller removes what the installer put there.
+set -euo pipefail
+build=$(cd "$1" && pwd)
+. "$(dirname "$0")/wine_windows.sh"
+export WINEDEBUG=-all WINEPREFIX=$build/wineprefix
+work=$(mktemp -d)
+program=
+cleanup() {
+    [ -z "$program" ] || kill "$program" 2>/dev/null || true
+    rm -rf "$work" "$WINEPREFIX/drive_c/KelvinorTest"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+cd "$build"
+cpack -G ZIP >/dev/null
+cpack -G NSIS >/dev/null
+zip=$(ls Kelvinor-*-win64.zip)
+setup=$(ls Kelvinor-*-setup.exe)
+contents=$(unzip -Z1 "$zip")
+for file in Kelvinor.exe Horalux.exe LIESMICH.txt KELVBUS.BAT DATALINE.BAT \
+    COM1READ.BAT COM5READ.BAT COM9READ.BAT; do
+    grep -qx "${zip%.zip}/$file" <<<"$contents" || fail "$zip lacks $file"
+done
+echo "zip: $(wc -l <<<"$contents") files"
+
+# The programs need no DLL beyond Windows' own.
+for program_file in Kelvinor.exe Horalux.exe; do
+    dlls=$(x86_64-w64-mingw32-objdump -p "logger/$program_file" | sed -n 's/^\tDLL Name: //p')
+    grep -viE '^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|ole32|oleaut32|advapi32|ws2_32|winmm|msvcrt|uuid|shlwapi)\.dll$' <<<"$dlls" &&
+        fail "$program_file needs a DLL that Windows does not have"
+done
+
+installed=$WINEPREFIX/drive_c/KelvinorTest
+rm -rf "$installed"
+# A first installation: no earlier one for the installer to offer to remove.
+wine reg delete 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kelvinor' /f >/dev/null 2>&1 || true
+wine "$setup" /S '/D=C:\KelvinorTest'
+wineserver -w
+for file in Kelvinor.exe Horalux.exe KELVBUS.BAT COM1READ.BAT DATALINE.BAT LIESMICH.txt Uninstall.exe; do
+    [ -f "$installed/$file" ] || fail "the installer did not install $file"
+done
+find "$WINEPREFIX/drive_c" -path '*Start Menu*' -name 'Kelvinor.lnk' | grep -q . ||
+    fail "no start-menu entry"
+echo "installed into C:\\KelvinorTest with a start-menu entry"
+
+# The installed program, driven as a user would, on the suite's display
+# (scripts/build-windows.sh runs the suite on Xvfb with openbox).
+[ -n "${DISPLAY:-}" ] || fail "no display: run the suite through scripts/build-windows.sh"
+documents=$(wine cmd /c 'echo %USERPROFILE%' | tr -d '\r')
+documents_unix=$(winepath -u "$documents\\Documents")
+rm -f "$documents_unix"/KELVINOR-*.KLV
+(cd "$installed" && exec wine Kelvinor.exe) >"$work/kelvinor.out" 2>&1 &
+program=$!
+program_output=$work/kelvinor.out
+
+key "$(await 'Kelvinor: DEMO-Info')" Return
+prompt=$(await 'Kelvinor: Eingabe einer Überschrift')
+type_into "$prompt" 'Probe unter Wine'
+key "$prompt" Return
+main=$(await 'Kelvinor für 1-Wire-Sensoren')
+sleep 1
+# The start button at (482, 595), 150 x 20 in the client area.
+xdotool mousemove --window "$main" 557 605 click 1
+interval=$(await 'Kelvinor: Zeitintervall für Datenerfassung')
+key "$interval" ctrl+a
+type_into "$interval" 'S2'
+key "$interval" Return
+name=$(await 'Kelvinor: Logfile-Dateiname')
+key "$name" Return # the default name in the Documents folder
+sleep 7            # three or four cycles of 2 s
+# The stop button at (639, 595).
+xdotool mousemove --window "$main" 714 605 click 1
+question=
+for _ in $(seq 100); do
+    question=$(xdotool search --onlyvisible --name '^Kelvinor: ' 2>/dev/null | grep -vx "$main" | tail -n 1 || true)
+    [ -n "$question" ] && break
+    sleep 0.1
+done
+[ -n "$question" ] || fail "no question after the stop"
+key "$question" n # No: the log is not opened
+for _ in $(seq 100); do
+    kill -0 "$program" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$program" 2>/dev/null && fail "Kelvinor.exe did not end after No"
+program=
+
+log=$(ls "$documents_unix"/KELVINOR-*.KLV 2>/dev/null | head -n 1)
+[ -n "$log" ] || fail "no log in the Documents folder"
+cmp "$log" "$installed/LastLogFile.dat" || fail "LastLogFile.dat differs from the log"
+tr -d '\r' <"$log" | grep -qx 'Probe unter Wine' || fail "the title is not in the log"
+grep -q $'\r\n\\*\\*\\* Ende der Datenaufzeichnung \\*\\*\\*' "$log" || fail "no end block"
+[ "$(grep -c $'\r$' "$log")" -eq "$(wc -l <"$log")" ] || fail "a line without CR LF"
+# The rows hold the demonstration readings in order (m = 0, 1, ...).
+rows=$(tr -d '\r' <"$log" | grep -E '^[0-9]{2}\.[0-9]{2}\.[0-9]{4}'$'\t''[0-9]{2}:[0-9]{2}:[0-9]{2}'$'\t' | cut -f 3-5)
+count=$(printf '%s\n' "$rows" | grep -c .)
+[ "$count" -ge 3 ] || fail "only $count rows"
+expected=$(awk -v n="$count" 'function h(v) { s = v < 0 ? "-" : ""; v = v < 0 ? -v : v;
+    return sprintf("%s%d,%02d", s, int(v / 100), v % 100) }
+    BEGIN { for (m = 0; m < n; m++) printf "%s\t%s\t%s\n", h(500 + 50 * (m % 151)),
+        h(3000 + 30 * (m % 168)), h(-200 - 10 * (m % 331)) }')
+[ "$rows" = "$expected" ] || fail "rows differ from the demonstration readings:
+$rows
+expected:
+$expected"
+echo "recorded $count rows under Wine; LastLogFile.dat equals the log"
+rm -f "$log"
+
+wine "$installed/Uninstall.exe" /S '_?=C:\KelvinorTest'
+wineserver -w
+[ ! -f "$installed/Kelvinor.exe" ] || fail "the uninstaller left Kelvinor.exe"
+echo "uninstalled"
