@@ -29,7 +29,7 @@ logger/seams/host.h|#include "logger/state/program_state.h"|logger/seams may not
 logger/state/program_state.h|#include "logger/features/mail/mail_message.h"|logger/state may not include
 logger/features/recording/log_file.cpp|#include "logger/platform/posix/system_clock.h"|may not include logger/platform/posix/system_clock.h
 logger/desktop/qt/qt_text.cpp|#include "logger/platform/posix/process_starter.h"|logger/desktop/qt may not include
-logger/platform/posix/files.cpp|#include "logger/platform/win32/files.h"|logger/platform/posix may not include
+logger/platform/posix/durable_files.cpp|#include "logger/platform/win32/system_clock.h"|logger/platform/posix may not include
 logger/application/startup.cpp|#include "logger/desktop/qt/qt_desktop.h"|logger/application may not include
 logger/seams/desktop.h|#include <QWidget>|<QWidget> belongs in a platform or desktop folder
 logger/features/bus/bus_command.cpp|#include <unistd.h>|<unistd.h> belongs in a platform or desktop folder

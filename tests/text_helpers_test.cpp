@@ -65,6 +65,44 @@ TEST(Cp1252, EveryByteSurvivesARoundTripThroughUtf8) {
               "Müll.klv");
 }
 
+TEST(Cp1252, WideTextsHaveEveryCharactersCodePoint) {
+    struct Case {
+        std::string cp1252;
+        std::wstring wide;
+    };
+    const Case cases[] = {
+        {"", L""},
+        {"Keller", L"Keller"},
+        {"K\xFC"
+         "che 21\xB0"
+         "C",
+         L"K\u00FCche 21\u00B0C"},
+        {"\x80\x8A\x9F", L"\u20AC\u0160\u0178"},  // the bytes that are not Latin-1
+        {"\x81\x8D\x8F\x90\x9D", L"\u0081\u008D\u008F\u0090\u009D"},  // left undefined
+        {std::string("a\0b", 3), std::wstring(L"a\0b", 3)},
+    };
+    for (const Case& c : cases) EXPECT_EQ(cp1252ToWide(c.cp1252), c.wide) << c.cp1252;
+    // Every byte's code point matches the UTF-8 conversion's.
+    for (int b = 0; b < 256; ++b) {
+        const std::string one(1, static_cast<char>(b));
+        const std::wstring wide = cp1252ToWide(one);
+        ASSERT_EQ(wide.size(), 1u);
+        std::string utf8;
+        const auto cp = static_cast<char32_t>(wide[0]);
+        if (cp < 0x80) {
+            utf8 += static_cast<char>(cp);
+        } else if (cp < 0x800) {
+            utf8 += static_cast<char>(0xC0 | (cp >> 6));
+            utf8 += static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            utf8 += static_cast<char>(0xE0 | (cp >> 12));
+            utf8 += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (cp & 0x3F));
+        }
+        EXPECT_EQ(utf8, cp1252ToUtf8(one)) << b;
+    }
+}
+
 TEST(NumberText, TwoDecimalsWithDecimalComma) {
     struct Case {
         double value;

@@ -94,6 +94,14 @@ std::string utf8ToCp1252(std::string_view utf8) {
     return out;
 }
 
+std::wstring cp1252ToWide(std::string_view cp1252) {
+    std::wstring wide;
+    wide.reserve(cp1252.size());
+    for (const char byte : cp1252)
+        wide += static_cast<wchar_t>(codePointOf(static_cast<unsigned char>(byte)));
+    return wide;
+}
+
 std::string cp1252ToUtf8(std::string_view cp1252) {
     std::string out;
     out.reserve(cp1252.size() + cp1252.size() / 4);

@@ -16,6 +16,11 @@ std::string utf8ToCp1252(std::string_view utf8);
 // so every byte survives a round trip.
 std::string cp1252ToUtf8(std::string_view cp1252);
 
+// Windows-1252 to the code points of a wide text (UTF-16 on Windows: every
+// CP1252 character lies in the Basic Multilingual Plane), for Windows' wide
+// functions and paths whatever the system's ANSI code page.
+std::wstring cp1252ToWide(std::string_view cp1252);
+
 // Upper case as Windows converts CP1252 text: a-z, the accented letters and
 // umlauts (ä becomes Ä); ß and the other symbols stay.
 std::string upperCaseCp1252(std::string text);

@@ -1,5 +1,7 @@
 #include "logger/desktop/win32/win32_text.h"
 
+#include "logger/text/cp1252.h"
+
 // clang-format off
 #include <windows.h>
 // clang-format on
@@ -7,13 +9,7 @@
 namespace kelvinor {
 
 std::wstring toWide(const std::string& cp1252) {
-    if (cp1252.empty()) return {};
-    const int length =
-        MultiByteToWideChar(1252, 0, cp1252.data(), static_cast<int>(cp1252.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(1252, 0, cp1252.data(), static_cast<int>(cp1252.size()), wide.data(),
-                        length);
-    return wide;
+    return cp1252ToWide(cp1252);
 }
 
 std::string fromWide(const std::wstring& text) {

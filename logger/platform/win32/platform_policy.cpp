@@ -14,6 +14,7 @@
 #include "logger/platform/win32/process_starter.h"
 #include "logger/platform/win32/system_clock.h"
 #include "logger/seams/platform.h"
+#include "logger/text/cp1252.h"
 
 namespace kelvinor {
 
@@ -21,13 +22,7 @@ namespace kelvinor {
 // 1252 itself (not the system's ANSI code page), so umlauts in file names
 // mean the same on every Windows.
 std::filesystem::path toPath(std::string_view cp1252) {
-    if (cp1252.empty()) return {};
-    const int length =
-        MultiByteToWideChar(1252, 0, cp1252.data(), static_cast<int>(cp1252.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(1252, 0, cp1252.data(), static_cast<int>(cp1252.size()), wide.data(),
-                        length);
-    return std::filesystem::path(wide);
+    return std::filesystem::path(cp1252ToWide(cp1252));
 }
 
 std::string_view clockProgramFile() {

@@ -1,4 +1,5 @@
-// The program's file operations, through std::filesystem (wide paths on Windows).
+// The program's file operations through std::filesystem: the same on every
+// system (wide paths on Windows, from toPath).
 #include "logger/seams/files.h"
 
 #include <filesystem>
