@@ -23,7 +23,7 @@ median_read() {
 }
 for count in 3 20; do
     rm -rf ./*
-    cp "$root"/bus-scripts/* .
+    cp "$root"/bus-scripts/*.BAT "$root"/bus-scripts/*.SH .
     mkdir -p w1/w1_bus_master1 && : > w1/w1_bus_master1/therm_bulk_read
     for i in $(seq "$count"); do
         name=$(printf '28-0000%08x' "$i")
@@ -37,7 +37,7 @@ for count in 3 20; do
 done
 for count in 3 20; do
     rm -rf ./*
-    cp "$root"/bus-scripts/* .
+    cp "$root"/bus-scripts/*.BAT "$root"/bus-scripts/*.SH .
     port=$((20000 + RANDOM % 20000))
     fake=$(printf '28,%.0s' $(seq "$count"))
     owserver --fake="${fake%,}" -p "127.0.0.1:$port" --foreground --error_level=0 >/dev/null 2>&1 &

@@ -48,8 +48,11 @@ void SimulatedBus::setSensors(const std::string& sensors) {
 }
 
 void installBusScripts(const std::string& device, int port) {
+    // The Linux scripts: the files of the folder, not its windows/ folder.
     for (const auto& entry : fs::directory_iterator(BUS_SCRIPTS_DIR))
-        fs::copy_file(entry.path(), entry.path().filename(), fs::copy_options::overwrite_existing);
+        if (entry.is_regular_file())
+            fs::copy_file(entry.path(), entry.path().filename(),
+                          fs::copy_options::overwrite_existing);
     std::string ports;
     for (int n = 1; n <= 9; ++n)
         ports += "COM" + std::to_string(n) + " " +
