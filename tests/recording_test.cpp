@@ -464,6 +464,7 @@ TEST(Recording, TheCopyFollowsChangesBehindTheProgramsBack) {
     EXPECT_EQ(r.rowsInLog(), 6);
 }
 
+#ifndef _WIN32  // a small disk of its own: tmpfs in a user and mount namespace
 // These run on a small tmpfs of their own (see tests/CMakeLists.txt), whose
 // folder KELVINOR_SMALL_DISK names.
 std::string smallDisk() {
@@ -471,7 +472,6 @@ std::string smallDisk() {
     return folder != nullptr ? folder : "";
 }
 
-#ifndef _WIN32  // a small disk of its own: tmpfs in a user and mount namespace
 // Fills the disk of `folder` to its last page with one file.
 void fillDisk(const std::string& folder) {
     const int fd = open((folder + "/filler").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
