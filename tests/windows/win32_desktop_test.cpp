@@ -133,12 +133,12 @@ POINT centreOf(HWND control) {
     return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
-class Win32Desktop : public ::testing::Test {
+class Win32Windows : public ::testing::Test {
   protected:
     testing::TemporaryWorkFolder folder;
 };
 
-TEST_F(Win32Desktop, MainWindowControlsAreRealWin32ControlsInPlace) {
+TEST_F(Win32Windows, MainWindowControlsAreRealWin32ControlsInPlace) {
     testing::writeFile("Kelvinor.txt", "Hilfe");
     RealWindows real;
     real.state.colourGrey = kLightGrey;
@@ -251,11 +251,22 @@ TEST_F(Win32Desktop, MainWindowControlsAreRealWin32ControlsInPlace) {
         reinterpret_cast<LPARAM>(&tips));
     ASSERT_NE(tips, nullptr);
     EXPECT_EQ(SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0), 9);
+    // A tooltip set again replaces the control's text; it adds no second tool.
+    real.desktop.setTooltip(statusLine, "Neu: Status");
+    EXPECT_EQ(SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0), 9);
+    wchar_t shownTip[80] = {};
+    TTTOOLINFOW probe{};
+    probe.cbSize = TTTOOLINFOW_V2_SIZE;
+    probe.hwnd = main;
+    probe.uId = reinterpret_cast<UINT_PTR>(real.desktop.control(statusLine));
+    probe.lpszText = shownTip;
+    SendMessageW(tips, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&probe));
+    EXPECT_STREQ(shownTip, L"Neu: Status");
     real.desktop.closeAll();
     EXPECT_FALSE(IsWindow(main));
 }
 
-TEST_F(Win32Desktop, PromptReturnsTheFieldOnEnterAndNothingOnEscape) {
+TEST_F(Win32Windows, PromptReturnsTheFieldOnEnterAndNothingOnEscape) {
     RealWindows real;
     real.desktop.openWindow({mainWindow, "Hauptfenster", 400, 300, true});
     HWND main = real.desktop.window(mainWindow);
@@ -311,7 +322,7 @@ TEST_F(Win32Desktop, PromptReturnsTheFieldOnEnterAndNothingOnEscape) {
     }
 }
 
-TEST_F(Win32Desktop, MessageBoxesAnswerYesNoAndOkWithEveryWindowDisabled) {
+TEST_F(Win32Windows, MessageBoxesAnswerYesNoAndOkWithEveryWindowDisabled) {
     RealWindows real;
     real.desktop.openWindow({mainWindow, "Hauptfenster", 400, 300, true});
     real.desktop.openWindow({foundWindow, "Zweites", 200, 100, false});
@@ -346,7 +357,7 @@ TEST_F(Win32Desktop, MessageBoxesAnswerYesNoAndOkWithEveryWindowDisabled) {
     }
 }
 
-TEST_F(Win32Desktop, InputWhileBusyIsKeptAsButtonClicksOnly) {
+TEST_F(Win32Windows, InputWhileBusyIsKeptAsButtonClicksOnly) {
     RealWindows real;
     real.desktop.openWindow({mainWindow, "Hauptfenster", 400, 300, true});
     real.desktop.createControl(
@@ -393,7 +404,7 @@ TEST_F(Win32Desktop, InputWhileBusyIsKeptAsButtonClicksOnly) {
     EXPECT_TRUE(IsWindow(main));
 }
 
-TEST_F(Win32Desktop, LogbookKeepsEveryLineAndClears) {
+TEST_F(Win32Windows, LogbookKeepsEveryLineAndClears) {
     RealWindows real;
     real.desktop.openWindow({mainWindow, "Hauptfenster", 800, 650, true});
     real.desktop.createControl({logbook, mainWindow, ControlKind::Logbook, 10, 40, 780, 510, ""});
@@ -435,7 +446,7 @@ TEST_F(Win32Desktop, LogbookKeepsEveryLineAndClears) {
     EXPECT_EQ(shown(), L"erste");
 }
 
-TEST_F(Win32Desktop, ClockToggleStartsAndTerminatesHoralux) {
+TEST_F(Win32Windows, ClockToggleStartsAndTerminatesHoralux) {
     fs::copy_file(HORALUX_EXE, "Horalux.exe");
     RealWindows real;
     createMainWindowControls(real.state, real.host);

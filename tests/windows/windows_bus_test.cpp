@@ -61,7 +61,6 @@ TEST(WindowsBus, ScanFindsSensorsOnComTwoAndComFiveAndTakesTheLastPort) {
 
 TEST(WindowsBus, ARecordingMarksTheFaultsOfEveryRow) {
     TemporaryWorkFolder folder;
-    EnvironmentChange home{"USERPROFILE", folder.path().string()};
     installWindowsBus(kSensors);
     const std::string log = (folder.path() / "messung.KLV").string();
     Scenario scenario;

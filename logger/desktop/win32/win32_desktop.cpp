@@ -292,9 +292,13 @@ void Win32Desktop::setTooltip(int id, const std::string& text) {
     tool.hwnd = owner.handle;
     tool.uId = reinterpret_cast<UINT_PTR>(entry->handle);
     tool.lpszText = wide.data();
-    if (!SendMessageW(owner.tooltips, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool)) ||
-        !SendMessageW(owner.tooltips, TTM_GETTOOLCOUNT, 0, 0))
-        SendMessageW(owner.tooltips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    // A control's tool is added once; setting its tip again changes the text.
+    TTTOOLINFOW known = tool;
+    known.lpszText = nullptr;
+    const bool exists =
+        SendMessageW(owner.tooltips, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&known)) != 0;
+    SendMessageW(owner.tooltips, exists ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0,
+                 reinterpret_cast<LPARAM>(&tool));
 }
 
 void Win32Desktop::setEnabled(int id, bool enabled) {
