@@ -15,6 +15,7 @@
 #include <QWheelEvent>
 #include <chrono>
 #include <cstdlib>
+#include <random>
 
 #include "curves/model/log_reader.h"
 #include "curves/qt/curve_chart.h"
@@ -182,6 +183,83 @@ TEST(CurvesProgram, SaysWhyAFileCannotBeDrawn) {
     }
 }
 
+// A recording header cut short (a stop or power loss between the header's
+// two appends) followed by a whole recording, as a continued log holds it.
+TEST(CurvesProgram, DrawsALogWhoseFirstHeaderIsCutShort) {
+    QTemporaryDir dir;
+    const QByteArray whole = knownLog(30);
+    for (const int headerLines : {1, 4, 10}) {
+        QByteArray torn;
+        for (int line = 0, at = 0; line < headerLines; ++line)
+            at = whole.indexOf('\n', at) + 1, torn = whole.left(at);
+        const QString log = writeLog(dir, QStringLiteral("torn.KLV"), torn + whole);
+        const QString png = dir.filePath(QStringLiteral("torn.png"));
+        const ProgramRun run = runProgram({QStringLiteral("--png"), png, log});
+        EXPECT_EQ(run.code, 0) << headerLines << ": " << run.errors.toStdString();
+        EXPECT_FALSE(QImage(png).isNull()) << headerLines;
+    }
+}
+
+// Every named series is a sensor's curve in a recording whose header is
+// complete; the chart must never index past what it drew.
+std::size_t curvesExpected(const LogDocument& document) {
+    std::size_t curves = 0;
+    for (const Recording& recording : document.recordings)
+        if (recording.headerComplete) curves += recording.sensors.size();
+    return curves;
+}
+
+std::size_t curvesDrawn(CurveChart& chart) {
+    std::size_t curves = 0;
+    for (QAbstractSeries* series : chart.series()) curves += series->name().isEmpty() ? 0 : 1;
+    return curves;
+}
+
+// Logs torn, shuffled and cut at random, fed to the chart in random pieces as
+// a follower would: it draws every complete recording and nothing else.
+TEST(CurvesChart, TakesDamagedLogsPieceByPiece) {
+    std::mt19937 random(20261209);
+    const QByteArray base = knownLog(12) + knownLog(8, 40);
+    QList<QByteArray> lines = base.split('\n');
+    for (int trial = 0; trial < 300; ++trial) {
+        QList<QByteArray> mutated = lines;
+        const int edits = static_cast<int>(random() % 6);
+        for (int e = 0; e < edits; ++e) {
+            const auto at =
+                static_cast<qsizetype>(random() % static_cast<unsigned>(mutated.size()));
+            switch (random() % 4) {
+                case 0:
+                    mutated.removeAt(at);
+                    break;
+                case 1:
+                    mutated.insert(at, mutated[random() % static_cast<unsigned>(mutated.size())]);
+                    break;
+                case 2:
+                    mutated[at].truncate(
+                        static_cast<qsizetype>(random() % (mutated[at].size() + 1)));
+                    break;
+                default:
+                    mutated[at].replace('\t', "\t\t");
+                    break;
+            }
+        }
+        const QByteArray text = mutated.join('\n');
+        CurveChart chart{QString()};
+        LogReader reader;
+        for (qsizetype at = 0; at < text.size();) {
+            const qsizetype piece = 1 + static_cast<qsizetype>(random() % 200);
+            reader.feed(std::string_view(text.constData() + at, static_cast<std::size_t>(std::min(
+                                                                    piece, text.size() - at))));
+            at += piece;
+            chart.update(reader.document());
+            chart.showAll();
+        }
+        reader.finish();
+        chart.update(reader.document());
+        ASSERT_EQ(curvesDrawn(chart), curvesExpected(reader.document())) << "trial " << trial;
+    }
+}
+
 // Waits for the window's follower to have read `rows` rows, by processing
 // events (the file watcher's or the injected poll's).
 bool waitForRows(CurvesWindow& window, std::size_t rows) {
@@ -252,6 +330,32 @@ TEST(CurvesWindow, TheLegendHidesAndShowsASensorWithItsThresholdAndMarks) {
 
 qint64 span(const CurveChart* chart) {
     return chart->timeAxis()->min().msecsTo(chart->timeAxis()->max());
+}
+
+// Every key that zooms or moves keeps the chart where the user put it when
+// the log grows, as the mouse does.
+TEST(CurvesWindow, AKeyThatZoomsOrMovesStopsFollowing) {
+    QTemporaryDir dir;
+    for (const Qt::Key key :
+         {Qt::Key_Plus, Qt::Key_Minus, Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down}) {
+        const QString path = writeLog(dir, QStringLiteral("keys.KLV"), knownLog(60));
+        CurvesWindow window;
+        window.show();
+        window.openLog(path);
+        window.follower()->setPollInterval(10);
+        ASSERT_TRUE(waitForRows(window, 60));
+        QTest::keyClick(window.centralWidget(), key);
+        const auto kept =
+            std::pair(window.chart()->timeAxis()->min(), window.chart()->valueAxis()->min());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write(knownLog(10, 60, false));
+        file.close();
+        ASSERT_TRUE(waitForRows(window, 70));
+        EXPECT_EQ(std::pair(window.chart()->timeAxis()->min(), window.chart()->valueAxis()->min()),
+                  kept)
+            << QKeySequence(key).toString().toStdString();
+    }
 }
 
 // Keys, wheel and right-button drag as a user gives them; a zoomed chart

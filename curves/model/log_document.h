@@ -34,6 +34,10 @@ struct Recording {
     // or the sensor's fault code.
     std::vector<std::vector<double>> readings;
     std::vector<Mark> marks;
+    // The column header has been read: the sensors are known and rows may
+    // follow. A header cut short (a stop or power loss between its two
+    // appends) never gets there.
+    bool headerComplete = false;
 };
 
 struct LogDocument {

@@ -211,6 +211,7 @@ void LogReader::readHeaderLine(std::string_view line) {
             if (recording.sensors[k].alias.empty())
                 recording.sensors[k].alias = "S" + std::to_string(k + 1);
         recording.readings.assign(recording.sensors.size(), {});
+        recording.headerComplete = true;
         where_ = Where::Rows;
     }
 }

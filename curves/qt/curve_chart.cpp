@@ -147,7 +147,8 @@ void CurveChart::addMarkSeries(std::size_t sensor, QColor colour) {
 }
 
 void CurveChart::addRecording(const Recording& recording, std::size_t index) {
-    ShownRecording shown;
+    ShownRecording& shown = shown_[index];
+    shown.drawn = true;
     for (std::size_t k = 0; k < recording.sensors.size(); ++k) {
         const Sensor& sensor = recording.sensors[k];
         const QColor colour = sensorColour(k);
@@ -173,9 +174,8 @@ void CurveChart::addRecording(const Recording& recording, std::size_t index) {
         series.warm = threshold(sensor.warm);
         series.cold = threshold(sensor.cold);
         if (first) addMarkSeries(k, colour);
-        shown.sensors.push_back(std::move(series));
+        shown.sensors.push_back(series);
     }
-    shown_.push_back(std::move(shown));
     if (!recording.title.empty()) setTitle(QString::fromStdString(recording.title));
 }
 
@@ -229,17 +229,20 @@ void CurveChart::takeRows(ShownRecording& shown, const Recording& recording) {
 
 void CurveChart::update(const LogDocument& document) {
     document_ = &document;
-    bool grew = false;
-    const std::size_t shownBefore = shown_.size();
+    bool grew = false, added = false;
+    if (shown_.size() < document.recordings.size()) shown_.resize(document.recordings.size());
     for (std::size_t r = 0; r < document.recordings.size(); ++r) {
         const Recording& recording = document.recordings[r];
-        if (recording.readings.size() != recording.sensors.size()) continue;  // header not complete
-        if (r >= shown_.size()) addRecording(recording, r);
+        if (!recording.headerComplete) continue;  // perhaps still being written
+        if (!shown_[r].drawn) {
+            addRecording(recording, r);
+            added = true;
+        }
         if (recording.times.size() == shown_[r].xs.size()) continue;
         takeRows(shown_[r], recording);
         grew = true;
     }
-    if (shown_.size() != shownBefore) arrangeLegend();
+    if (added) arrangeLegend();
     if (!grew) return;
     refill();
     emit grown();

@@ -58,7 +58,10 @@ class CurveChart : public QChart {
         double lastValue = 0;  // where a fault mark sits: the curve's last reading
         bool hasValue = false;
     };
+    // One per recording of the document, by its number there; a recording
+    // whose header is not complete has no series (yet).
     struct ShownRecording {
+        bool drawn = false;
         std::vector<SensorSeries> sensors;
         std::vector<double> xs;  // axis time of every row
         std::size_t marks = 0;

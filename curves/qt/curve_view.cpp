@@ -68,11 +68,14 @@ void CurveView::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_Home:
         case Qt::Key_0:
             curves_->showAll();
-            break;
+            event->accept();
+            return;
         default:
             QChartView::keyPressEvent(event);
             return;
     }
+    // Zoomed or moved by key: a growing log no longer resets the view.
+    curves_->stopFollowingAll();
     event->accept();
 }
 
