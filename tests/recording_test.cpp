@@ -540,6 +540,41 @@ TEST(FullDisk, ARecordingNeverGluesRowsTogether) {
     EXPECT_EQ(readFile("LastLogFile.dat"), log);
 }
 
+// A disk full when the recording starts: the header waits and lands with
+// the first row that does, for a new and for a continued log (one whose last
+// page is full), so the log is that of a recording that had room all along
+// but for the rows that found the disk full.
+TEST(FullDisk, AHeaderThatFailedComesBeforeTheFirstRowThatLands) {
+    ASSERT_FALSE(smallDisk().empty()) << "run through its CTest entry";
+    EnvironmentChange temporaryFolder("TMPDIR", smallDisk());
+    for (const std::string earlier : {std::string(), std::string(4094, 'x') + "\r\n"}) {
+        const auto record = [&](bool full) {
+            DemoRecording r;
+            writeFile(r.logPath, earlier);
+            if (full) r.desktop.doAt(0, [&] { fillDisk(smallDisk()); });
+            r.start("S2");
+            if (full) r.desktop.doAt(kScanMs + 3001, [&] { fs::remove(smallDisk() + "/filler"); });
+            r.desktop.clickAt(kScanMs + 8500, stopButton);
+            r.desktop.answerMessage(kAnswerNo);
+            EXPECT_EQ(r.scenario.runStartUp(1), 0);
+            std::string log = readFile(r.logPath);
+            EXPECT_EQ(readFile("LastLogFile.dat"), log);
+            const std::size_t folder = log.find(r.folder.path().string());
+            if (folder != std::string::npos)
+                log.replace(folder, r.folder.path().string().size(), "FOLDER");
+            return log;
+        };
+        std::string expected = record(false);
+        // The rows at 0 and 2 s find the disk full.
+        for (const char* row : {"06.12.2026\t23:59:00\t", "06.12.2026\t23:59:02\t"}) {
+            const std::size_t at = expected.find(row);
+            ASSERT_NE(at, std::string::npos);
+            expected.erase(at, expected.find('\n', at) + 1 - at);
+        }
+        EXPECT_EQ(record(true), expected) << earlier.size();
+    }
+}
+
 #endif
 
 }  // namespace

@@ -12,24 +12,36 @@
 namespace kelvinor {
 namespace {
 
-// Appends lines (each ended by CR LF) to the log file, synced.
-void writeToLogFile(ProgramState& state, const std::vector<std::string>& lines) {
+enum class LinesAre { Header, Other };
+
+// Appends lines (each ended by CR LF) to the log file, synced, after header
+// lines that could not be written before. Header lines that fail wait for
+// the next append; other lines that fail are gone from the file (the
+// logbook still has them).
+void writeToLogFile(ProgramState& state, const std::vector<std::string>& lines,
+                    LinesAre kind = LinesAre::Other) {
     if (!state.logFile.usable) return;
-    std::string bytes;
+    std::string bytes = state.logFile.waitingHeader;
     for (const std::string& line : lines) bytes += line + "\r\n";
     const std::string path = state.logFileName;
     // The log file's state is remembered only while it holds exactly what this
     // program wrote; any other change makes the next save copy it whole.
     const bool ownState = identifyFile(path) == state.logFile.afterOwnWrite;
-    if (appendDurably(path, bytes) && ownState)
+    const bool written = appendDurably(path, bytes);
+    if (written && ownState)
         state.logFile.afterOwnWrite = identifyFile(path);
     else
         state.logFile.afterOwnWrite = FileIdentity{};
+    if (written)
+        state.logFile.waitingHeader.clear();
+    else if (kind == LinesAre::Header)
+        state.logFile.waitingHeader = std::move(bytes);
 }
 
 // Each line to the log file, then the same line to the logbook.
-void writeToBoth(ProgramState& state, Host& host, const std::vector<std::string>& lines) {
-    writeToLogFile(state, lines);
+void writeToBoth(ProgramState& state, Host& host, const std::vector<std::string>& lines,
+                 LinesAre kind = LinesAre::Other) {
+    writeToLogFile(state, lines, kind);
     for (const std::string& line : lines) host.desktop.appendLogbookLine(logbook, line);
 }
 
@@ -61,7 +73,7 @@ void writeLogHeader(ProgramState& state, Host& host) {
     const std::optional<char> last = lastByte(path);
     std::vector<std::string> header = headerBlock(state, HeaderFor::LogFile);
     if (last && *last != '\n' && *last != '\r') header.insert(header.begin(), "");
-    writeToLogFile(state, header);
+    writeToLogFile(state, header, LinesAre::Header);
 
     const SensorTable& t = state.sensors;
     state.alarmPlusRow = "Alarm-'+' bei\tTemperatur\t";
@@ -80,7 +92,8 @@ void writeLogHeader(ProgramState& state, Host& host) {
          "Log-Intervall:\t" + state.intervalText + " (S=Sekunden, M=Minuten, H=Stunden, T=Tage)",
          "", "*** Start der Datenaufzeichnung ***", "", "Start-Datum:\t" + state.startDate,
          "Start-Uhrzeit:\t" + state.startTime, "", state.alarmPlusRow, state.alarmMinusRow, "",
-         state.columnHeader});
+         state.columnHeader},
+        LinesAre::Header);
 }
 
 void writeLogRow(ProgramState& state, Host& host) {
