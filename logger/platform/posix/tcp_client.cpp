@@ -136,7 +136,9 @@ std::unique_ptr<TcpClient::Tls> handshake(int fd, const std::string& hostName,
     in_addr numeric{};
     const bool isAddress = inet_pton(AF_INET, hostName.c_str(), &numeric) == 1;
     // An address is checked against the certificate's addresses; a name is
-    // also sent as the server name.
+    // also sent as the server name. A name must be among the certificate's
+    // DNS names: its subject's common name never stands in for them.
+    SSL_set_hostflags(tls->session, X509_CHECK_FLAG_NEVER_CHECK_SUBJECT);
     if (isAddress
             ? X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(tls->session), hostName.c_str()) != 1
             : SSL_set1_host(tls->session, hostName.c_str()) != 1 ||
