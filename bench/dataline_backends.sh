@@ -2,7 +2,10 @@
 # The data-line batch of each backend without DigiTemp: the median time of one
 # read of 3 and of 20 sensors, on a simulated kernel 1-Wire folder and on a
 # real owserver with its fake adapter (the scripts' own overhead; a real bus
-# adds the conversion, once for all sensors in both backends).
+# adds the conversion, once for all sensors in both backends). Then 20
+# DS18S20 with a real 750 ms conversion time behind an owserver's passive
+# DS9097 adapter on the simulated bus (build/tests/onewire-sim, or
+# ONEWIRE_SIM): the script's read beside each sensor converting on its own.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d)
@@ -49,3 +52,27 @@ for count in 3 20; do
     kill "$owserver_pid"; wait "$owserver_pid" 2>/dev/null || true
     owserver_pid=
 done
+
+sim=${ONEWIRE_SIM:-$root/build/tests/onewire-sim}
+if [ -x "$sim" ]; then
+    rm -rf ./*
+    cp "$root"/bus-scripts/*.BAT "$root"/bus-scripts/*.SH .
+    for i in $(seq 20); do printf '10%02X000000%02X00 %d.5\n' "$i" "$i" "$((i + 10))"; done > sensors.txt
+    "$sim" "$work/ttySIM" "$work/sensors.txt" 750 >/dev/null &
+    sim_pid=$!
+    trap 'kill $owserver_pid $sim_pid 2>/dev/null; rm -rf "$work"' EXIT
+    for _ in $(seq 100); do [ -e ttySIM ] && break; sleep 0.05; done
+    port=$((20000 + RANDOM % 20000))
+    owserver --passive="$work/ttySIM" -p "127.0.0.1:$port" --foreground --error_level=0 >/dev/null 2>&1 &
+    owserver_pid=$!
+    for _ in $(seq 100); do owdir -s "127.0.0.1:$port" / >/dev/null 2>&1 && break; sleep 0.05; done
+    echo "COM1 owserver 127.0.0.1:$port" > COMPORTS.TXT
+    sh COM1READ.BAT
+    echo "owserver (DS9097 on the simulated bus, 750 ms conversion), $(wc -l < OWDEVICES.TXT) sensors:"
+    echo "  the data-line read: $(median_read) ms (median of 11)"
+    start=$(date +%s%N)
+    while read -r name; do owread -s "127.0.0.1:$port" "/uncached/$name/temperature" >/dev/null; done < OWDEVICES.TXT
+    echo "  each sensor converting on its own (/uncached/…/temperature): $(( ($(date +%s%N) - start) / 1000000 )) ms"
+    sh DATALINE.BAT
+    echo "  readings: $(tr -d '\r' < DATALINE.TXT | cut -f 2-4) … (set: 11.50 12.50 13.50 …)"
+fi

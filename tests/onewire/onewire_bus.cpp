@@ -104,6 +104,9 @@ bool Bus::readSlot() {
             case Phase::ReadScratch:
                 level &= (d.scratchpad[bitCount_ / 8] >> (bitCount_ % 8)) & 1;
                 break;
+            case Phase::Converting:
+                level &= d.readyAtMs < 0;
+                break;
             default:
                 break;
         }
@@ -117,9 +120,11 @@ void Bus::startFunction(std::uint8_t command) {
         case 0x44:  // convert T
             for (Device& d : devices_) {
                 if (!d.active || d.sensor.behaviour == Behaviour::NoConvert) continue;
-                d.scratchpad = scratchpadFor(d.sensor.celsius);
-                if (d.sensor.behaviour == Behaviour::BadCrc) d.scratchpad[8] ^= 0x5A;
+                d.converting = scratchpadFor(d.sensor.celsius);
+                if (d.sensor.behaviour == Behaviour::BadCrc) d.converting[8] ^= 0x5A;
+                d.readyAtMs = nowMs_ + conversionMs_;
             }
+            finishConversions(nowMs_);
             phase_ = Phase::Converting;
             break;
         case 0xBE:  // read scratchpad
@@ -186,7 +191,17 @@ void Bus::writeSlot(bool bit) {
     command_ = 0;
 }
 
-std::uint8_t Bus::exchange(std::uint8_t sent) {
+void Bus::finishConversions(std::int64_t nowMs) {
+    for (Device& d : devices_) {
+        if (d.readyAtMs < 0 || nowMs < d.readyAtMs) continue;
+        d.scratchpad = d.converting;
+        d.readyAtMs = -1;
+    }
+}
+
+std::uint8_t Bus::exchange(std::uint8_t sent, std::int64_t nowMs) {
+    nowMs_ = nowMs;
+    finishConversions(nowMs);
     if (sent == 0xF0) {
         // Reset: every device listens for a ROM command again.
         for (Device& d : devices_) d.active = true;

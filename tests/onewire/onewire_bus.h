@@ -38,10 +38,15 @@ std::array<std::uint8_t, 9> scratchpadFor(double celsius);
 
 class Bus {
   public:
+    // A conversion takes `conversionMs` (a DS18S20 takes up to 750 ms): until
+    // then a sensor's scratchpad holds its previous conversion, and read slots
+    // answer 0 (busy). With 0 it converts at once.
+    explicit Bus(std::int64_t conversionMs = 0) : conversionMs_(conversionMs) {}
     // Sensors already on the bus keep their last conversion; new ones start at power-on.
     void setSensors(std::vector<Sensor> sensors);
-    // One byte from the host; returns the byte the host reads back.
-    std::uint8_t exchange(std::uint8_t sent);
+    // One byte from the host at `nowMs` (any steady clock); returns the byte
+    // the host reads back.
+    std::uint8_t exchange(std::uint8_t sent, std::int64_t nowMs = 0);
 
   private:
     enum class Phase {
@@ -58,13 +63,18 @@ class Bus {
     struct Device {
         Sensor sensor;
         std::array<std::uint8_t, 9> scratchpad{};
+        std::array<std::uint8_t, 9> converting{};  // lands in the scratchpad at readyAtMs
+        std::int64_t readyAtMs = -1;               // -1: no conversion running
         bool active = false;
     };
+    void finishConversions(std::int64_t nowMs);
     bool romBit(const Device& d, int bit) const { return (d.sensor.rom[bit / 8] >> (bit % 8)) & 1; }
     bool readSlot();           // the wired-AND of what the active devices send
     void writeSlot(bool bit);  // a written bit, by phase
     void startFunction(std::uint8_t command);
 
+    std::int64_t conversionMs_;
+    std::int64_t nowMs_ = 0;
     std::vector<Device> devices_;
     Phase phase_ = Phase::Idle;
     int bitCount_ = 0;

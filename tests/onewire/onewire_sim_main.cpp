@@ -1,7 +1,9 @@
-// onewire-sim LINK SENSORFILE: a simulated 1-Wire bus behind a pseudo-terminal.
-// LINK becomes a symbolic link to the terminal, which DigiTemp opens as its
-// serial port. SENSORFILE lists the sensors and is read again at every reset,
-// so a test can change temperatures and behaviours while the bus runs.
+// onewire-sim LINK SENSORFILE [CONVERSION_MS]: a simulated 1-Wire bus behind a
+// pseudo-terminal. LINK becomes a symbolic link to the terminal, which
+// DigiTemp or owserver opens as its serial port. SENSORFILE lists the sensors
+// and is read again at every reset, so a test can change temperatures and
+// behaviours while the bus runs. A conversion takes CONVERSION_MS of real
+// time (default 0: at once), as a real sensor's does.
 // Ends on SIGTERM or SIGINT and removes LINK.
 #include <fcntl.h>
 #include <poll.h>
@@ -11,6 +13,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -35,8 +38,8 @@ std::string readText(const char* path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: onewire-sim LINK SENSORFILE\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: onewire-sim LINK SENSORFILE [CONVERSION_MS]\n");
         return 2;
     }
     const char* link = argv[1];
@@ -65,7 +68,8 @@ int main(int argc, char** argv) {
     std::printf("%s\n", slaveName);
     std::fflush(stdout);
 
-    onewire::Bus bus;
+    onewire::Bus bus(argc == 4 ? std::atoll(argv[3]) : 0);
+    const auto started = std::chrono::steady_clock::now();
     bus.setSensors(onewire::parseSensors(readText(sensorFile)));
     unsigned char buffer[4096];
     while (!stopping) {
@@ -77,9 +81,12 @@ int main(int argc, char** argv) {
             continue;
         }
         unsigned char answer[sizeof buffer];
+        const std::int64_t nowMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                       std::chrono::steady_clock::now() - started)
+                                       .count();
         for (ssize_t i = 0; i < count; ++i) {
             if (buffer[i] == 0xF0) bus.setSensors(onewire::parseSensors(readText(sensorFile)));
-            answer[i] = bus.exchange(buffer[i]);
+            answer[i] = bus.exchange(buffer[i], nowMs);
         }
         for (ssize_t done = 0; done < count;) {
             const ssize_t written = write(master, answer + done, static_cast<size_t>(count - done));

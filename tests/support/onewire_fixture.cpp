@@ -19,12 +19,14 @@ namespace kelvinor::testing {
 
 namespace fs = std::filesystem;
 
-SimulatedBus::SimulatedBus(const std::string& sensors)
+SimulatedBus::SimulatedBus(const std::string& sensors, int conversionMs)
     : link_((fs::current_path() / "ttySIM").string()),
       sensorFile_((fs::current_path() / "sensors.txt").string()) {
     setSensors(sensors);
     const char* program = ONEWIRE_SIM_PATH;
-    char* argv[] = {const_cast<char*>(program), link_.data(), sensorFile_.data(), nullptr};
+    std::string conversion = std::to_string(conversionMs);
+    char* argv[] = {const_cast<char*>(program), link_.data(), sensorFile_.data(), conversion.data(),
+                    nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);

@@ -10,8 +10,9 @@ namespace kelvinor::testing {
 class SimulatedBus {
   public:
     // Starts the bus in the current folder with the given sensor lines
-    // ("ROM TEMPERATURE [behaviour]"), linked as ./ttySIM.
-    explicit SimulatedBus(const std::string& sensors);
+    // ("ROM TEMPERATURE [behaviour]"), linked as ./ttySIM; a conversion takes
+    // `conversionMs` of real time.
+    explicit SimulatedBus(const std::string& sensors, int conversionMs = 0);
     ~SimulatedBus();
     // Changes the sensors; the bus takes them up at its next reset.
     void setSensors(const std::string& sensors);
