@@ -201,6 +201,24 @@ TEST(LogbookView, ALongRowScrollsHorizontally) {
     EXPECT_EQ(bar->value(), 0);
 }
 
+// A page key turns the view a whole page and takes the caret with it.
+TEST(LogbookView, PageKeysTurnAPagePerPress) {
+    Shown s;
+    for (int n = 0; n < 200; ++n) s.view.appendLine(rowText(n));
+    s.view.setFocus();
+    QTest::keyClick(&s.view, Qt::Key_Home, Qt::ControlModifier);
+    QScrollBar* bar = s.view.verticalScrollBar();
+    const int page = bar->pageStep();
+    ASSERT_GT(page, 2);
+    const std::pair<Qt::Key, int> presses[] = {
+        {Qt::Key_PageDown, 1}, {Qt::Key_PageDown, 2}, {Qt::Key_PageUp, 1}, {Qt::Key_PageUp, 0}};
+    for (const auto& [key, pages] : presses) {
+        QTest::keyClick(&s.view, key);
+        EXPECT_EQ(bar->value(), pages * page) << pages;
+        EXPECT_EQ(s.view.cursor().row, pages * page) << pages;
+    }
+}
+
 TEST(LogbookView, TheAccessibleTextIsTheLogbook) {
     Shown s;
     s.view.appendLine("Kopf \xFC");

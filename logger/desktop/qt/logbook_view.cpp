@@ -447,8 +447,14 @@ void LogbookView::keyPressEvent(QKeyEvent* event) {
           std::min(c.column, lengthOf(std::max<std::int64_t>(0, c.row - visibleRows())))}},
     };
     for (const Move& m : moves) {
-        if (event->matches(m.extend)) return moveCursor(m.to, true);
-        if (event->matches(m.move)) return moveCursor(m.to, false);
+        const bool extend = event->matches(m.extend);
+        if (!extend && !event->matches(m.move)) continue;
+        // A page key turns the view a page, the caret keeping its place in it.
+        const int page = m.move == QKeySequence::MoveToNextPage       ? visibleRows()
+                         : m.move == QKeySequence::MoveToPreviousPage ? -visibleRows()
+                                                                      : 0;
+        if (page != 0) verticalScrollBar()->setValue(verticalScrollBar()->value() + page);
+        return moveCursor(m.to, extend);
     }
     QAbstractScrollArea::keyPressEvent(event);
 }
