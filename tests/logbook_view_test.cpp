@@ -3,6 +3,9 @@
 // clipboard, horizontal scrolling, the accessible text and bounded repaints.
 #include "logger/desktop/qt/logbook_view.h"
 
+#include <QtGui/private/qguiapplication_p.h>
+#include <QtGui/qpa/qplatformaccessibility.h>
+#include <QtGui/qpa/qplatformintegration.h>
 #include <gtest/gtest.h>
 
 #include <QAccessible>
@@ -15,6 +18,7 @@
 #include <QTest>
 #include <QToolTip>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "logger/desktop/qt/logbook_lines.h"
@@ -259,6 +263,96 @@ struct PaintCounter : QObject {
         return false;
     }
 };
+
+// The word, line and sentence at, before and after every offset come from
+// the rows around it, and are exactly what Qt answers from the whole text.
+TEST(LogbookView, TextAtOffsetsIsWhatTheWholeTextGives) {
+    Shown s;
+    for (const char* row :
+         {"Kopf \xFC"
+          "ber alles. Zweiter Satz!",
+          "", "06.12.2026\t23:31:05  \t5,00\t-2,50", "'+' an Sensor Nr. 1/ID DemoSensor 1/'S1'", "",
+          "", "x", "\t", "07.12.2026\t00:00:01\t", "Ende."})
+        s.view.appendLine(row);
+    QAccessibleTextInterface* text =
+        QAccessible::queryAccessibleInterface(&s.view)->textInterface();
+    // Each query as the program answers it, and as Qt's base class answers
+    // it from the whole text.
+    using Query = QString (*)(QAccessibleTextInterface*, int, QAccessible::TextBoundaryType, int*,
+                              int*, bool whole);
+    const std::pair<const char*, Query> queries[] = {
+        {"before",
+         [](QAccessibleTextInterface* t, int o, QAccessible::TextBoundaryType b, int* s, int* e,
+            bool whole) {
+             return whole ? t->QAccessibleTextInterface::textBeforeOffset(o, b, s, e)
+                          : t->textBeforeOffset(o, b, s, e);
+         }},
+        {"at",
+         [](QAccessibleTextInterface* t, int o, QAccessible::TextBoundaryType b, int* s, int* e,
+            bool whole) {
+             return whole ? t->QAccessibleTextInterface::textAtOffset(o, b, s, e)
+                          : t->textAtOffset(o, b, s, e);
+         }},
+        {"after", [](QAccessibleTextInterface* t, int o, QAccessible::TextBoundaryType b, int* s,
+                     int* e, bool whole) {
+             return whole ? t->QAccessibleTextInterface::textAfterOffset(o, b, s, e)
+                          : t->textAfterOffset(o, b, s, e);
+         }}};
+    const QAccessible::TextBoundaryType types[] = {
+        QAccessible::CharBoundary,      QAccessible::WordBoundary, QAccessible::SentenceBoundary,
+        QAccessible::ParagraphBoundary, QAccessible::LineBoundary, QAccessible::NoBoundary};
+    for (int offset = 0; offset <= text->characterCount() + 1; ++offset)
+        for (const auto& [name, query] : queries)
+            for (const QAccessible::TextBoundaryType type : types) {
+                int start = -1, end = -1, wholeStart = -1, wholeEnd = -1;
+                const QString answer = query(text, offset, type, &start, &end, false);
+                if (type == QAccessible::SentenceBoundary && offset >= text->characterCount()) {
+                    // Qt's own query never returns here: the program answers nothing.
+                    EXPECT_EQ(std::tuple(answer, start, end), std::tuple(QString(), -1, -1));
+                    continue;
+                }
+                const QString whole = query(text, offset, type, &wholeStart, &wholeEnd, true);
+                EXPECT_EQ(std::tuple(answer, start, end), std::tuple(whole, wholeStart, wholeEnd))
+                    << name << " " << offset << " type " << type;
+            }
+}
+
+// Every caret key tells assistive technology where the caret went.
+TEST(LogbookView, EveryCaretMoveIsAnnounced) {
+    Shown s;
+    for (int n = 0; n < 100; ++n) s.view.appendLine(rowText(n));
+    s.view.setFocus();
+    QTest::keyClick(&s.view, Qt::Key_Home, Qt::ControlModifier);
+    static std::vector<int> carets;
+    carets.clear();
+    QAccessible::installUpdateHandler([](QAccessibleEvent* event) {
+        if (event->type() == QAccessible::TextCaretMoved)
+            carets.push_back(static_cast<QAccessibleTextCursorEvent*>(event)->cursorPosition());
+    });
+    QPlatformAccessibility* accessibility =
+        QGuiApplicationPrivate::platformIntegration()->accessibility();
+    ASSERT_NE(accessibility, nullptr);
+    accessibility->setActive(true);
+    const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {{Qt::Key_Right, {}},
+                                                              {Qt::Key_Right, {}},
+                                                              {Qt::Key_Down, {}},
+                                                              {Qt::Key_End, {}},
+                                                              {Qt::Key_Home, {}},
+                                                              {Qt::Key_PageDown, {}},
+                                                              {Qt::Key_PageUp, {}},
+                                                              {Qt::Key_Right, Qt::ShiftModifier},
+                                                              {Qt::Key_Left, {}},
+                                                              {Qt::Key_End, Qt::ControlModifier},
+                                                              {Qt::Key_Home, Qt::ControlModifier}};
+    std::vector<int> expected;
+    for (const auto& [key, modifiers] : keys) {
+        QTest::keyClick(&s.view, key, modifiers);
+        expected.push_back(static_cast<int>(s.view.offsetOf(s.view.cursor())));
+    }
+    QAccessible::installUpdateHandler(nullptr);
+    accessibility->setActive(false);
+    EXPECT_EQ(carets, expected);
+}
 
 TEST(LogbookView, AnAppendedRowRepaintsOnlyWhatChanged) {
     Shown s;

@@ -113,6 +113,7 @@ void LogbookView::clear() {
     lines_.clear();
     widestRow_ = 0;
     anchor_ = cursor_ = {};
+    toldCaret_ = toldFrom_ = toldTo_ = -1;
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
     updateScrollBars();
@@ -164,14 +165,27 @@ void LogbookView::copy() const {
     if (hasSelection()) QGuiApplication::clipboard()->setText(selectedText());
 }
 
+// Screen readers follow the caret by its own event (the AT-SPI bridge's
+// object:text-caret-moved) and the selection by another; each is sent when
+// what it tells has changed.
 void LogbookView::selectionChanged() {
     viewport()->update();
-    if (QAccessible::isActive()) {
-        const auto [from, to] = std::minmax(anchor_, cursor_);
-        QAccessibleTextSelectionEvent changed(this, clampedToInt(offsetOf(from)),
-                                              clampedToInt(offsetOf(to)));
-        changed.setCursorPosition(clampedToInt(offsetOf(cursor_)));
+    if (!QAccessible::isActive()) return;
+    const std::int64_t caret = rowCount() == 0 ? 0 : offsetOf(cursor_);
+    const auto [from, to] = std::minmax(anchor_, cursor_);
+    const std::int64_t start = rowCount() == 0 ? 0 : offsetOf(from);
+    const std::int64_t end = rowCount() == 0 ? 0 : offsetOf(to);
+    if (start != toldFrom_ || end != toldTo_) {
+        toldFrom_ = start;
+        toldTo_ = end;
+        QAccessibleTextSelectionEvent changed(this, clampedToInt(start), clampedToInt(end));
+        changed.setCursorPosition(clampedToInt(caret));
         QAccessible::updateAccessibility(&changed);
+    }
+    if (caret != toldCaret_) {
+        toldCaret_ = caret;
+        QAccessibleTextCursorEvent moved(this, clampedToInt(caret));
+        QAccessible::updateAccessibility(&moved);
     }
 }
 

@@ -103,6 +103,9 @@ class LogbookView : public QAbstractScrollArea {
     LogbookLines lines_;
     qreal widestRow_ = 0;
     Position anchor_, cursor_;
+    // What assistive technology was last told: the caret's offset and the
+    // selection's (-1 before the first event).
+    std::int64_t toldCaret_ = -1, toldFrom_ = -1, toldTo_ = -1;
     bool selecting_ = false;
     // Rows scrolled but not yet moved on screen (see scrollContentsBy).
     int pendingRows_ = 0;
