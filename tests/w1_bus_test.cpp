@@ -1,8 +1,10 @@
 // The Linux kernel's 1-Wire devices as a port: a folder laid out like
 // /sys/bus/w1/devices, read by the real batch files in the live edition.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "logger/features/bus/measurement.h"
 #include "logger/seams/control_ids.h"
@@ -85,6 +87,87 @@ TEST(W1Bus, AFolderWithoutTemperatureSensorsIsAPortWithout) {
     EXPECT_EQ(scenario.runStartUp(0), 0);  // the "no sensors" message, then the end
     EXPECT_EQ(scenario.state.sensorPort, 0);
     EXPECT_FALSE(fs::exists("COM5READ.INI"));
+}
+
+// What the scripts say in DIGITEMP.LOG when a port's settings cannot work
+// or its sensors cannot be read: the real batches, run as a normal user
+// (root may write where a user may not), each case in a folder of its own.
+TEST(BusLog, SettingsMistakesAndFailedReadsAreSaid) {
+    const bool root = commandOutput("id -u") == "0\n";
+    const auto run = [root](const char* batch) {
+        commandOutput((root ? "setpriv --reuid=nobody --regid=nogroup --clear-groups " : "") +
+                      std::string("sh ./") + batch + " </dev/null");
+    };
+    const auto sensorIn = [](const std::string& folder) {
+        fs::create_directories(folder + "/28-000005e2fdc3");
+        writeFile(folder + "/28-000005e2fdc3/w1_slave", "50 05 : crc=1c YES\n50 05 t=21500\n");
+    };
+    struct Case {
+        const char* name;
+        std::string port;                  // COM1's line in COMPORTS.TXT; FOLDER: the case's folder
+        std::function<void()> make;        // the bus before the scan
+        std::function<void()> beforeRead;  // then a read, when given
+        std::string logged;                // in DIGITEMP.LOG; empty: the log stays empty
+        bool sensors;                      // the scan leaves COM1READ.INI
+    };
+    const Case cases[] = {
+        {"an unknown backend word", "COM1 OWSERVER 127.0.0.1:4304", [] {}, nullptr,
+         "COMPORTS.TXT names \"OWSERVER\", which is no device (nor w1 or owserver): no sensors",
+         false},
+        {"a misspelt backend", "COM1 onewire", [] {}, nullptr,
+         "COMPORTS.TXT names \"onewire\", which is no device", false},
+        {"a program that is not installed", "COM1 /dev/null digitemp_NOWHERE", [] {}, nullptr,
+         "the program \"digitemp_NOWHERE\" is not installed", false},
+        {"a missing w1 folder", "COM1 w1 FOLDER/nowhere", [] {}, nullptr,
+         "/nowhere\" does not exist: no sensors", false},
+        {"a w1 folder with a blank", "COM1 w1 FOLDER/mit Leerzeichen",
+         [&] { sensorIn("mit Leerzeichen"); }, nullptr, "", true},
+        {"a bulk conversion the user may not start", "COM1 w1 FOLDER/w1",
+         [&] {
+             sensorIn("w1");
+             fs::create_directories("w1/w1_bus_master1");
+             writeFile("w1/w1_bus_master1/therm_bulk_read", "");
+             fs::permissions("w1/w1_bus_master1/therm_bulk_read", fs::perms::owner_read);
+         },
+         nullptr, "therm_bulk_read may not be written by", true},
+        {"w1 reads that fail", "COM1 w1 FOLDER/w1",
+         [&] {
+             sensorIn("w1");
+             device("10-0008016bb1a8", "YES", "1000");
+             device("22-000000aabbcc", "NO", "0");
+             device("3b-0000001a2b3c", "YES", "1000");
+         },
+         [] {
+             fs::remove("w1/10-0008016bb1a8/w1_slave");
+             mkfifo("w1/10-0008016bb1a8/w1_slave", 0644);  // no writer: the read hangs
+             fs::remove_all("w1/3b-0000001a2b3c");
+         },
+         "85.00 for: 10-0008016bb1a8 (timeout) 22-000000aabbcc (crc) 3b-0000001a2b3c (gone)", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TemporaryWorkFolder folder;
+        installBusScripts("unused");
+        writeFile("kelvinor.ini", "READ_TIME 100\n");
+        c.make();
+        std::string port = c.port;
+        if (const auto at = port.find("FOLDER"); at != std::string::npos)
+            port.replace(at, 6, folder.path().string());
+        writeFile("COMPORTS.TXT", port + "\n");
+        fs::permissions(folder.path(), fs::perms::all);  // the normal user's to write
+        run("COM1READ.BAT");
+        EXPECT_EQ(fs::exists("COM1READ.INI"), c.sensors);
+        if (c.beforeRead) {
+            c.beforeRead();
+            run("DATALINE.BAT");
+            EXPECT_EQ(readFile("DATALINE.TXT"), "0\t85.00\t85.00\t21.50\t85.00\r\n");
+        }
+        const std::string log = fs::exists("DIGITEMP.LOG") ? readFile("DIGITEMP.LOG") : "";
+        if (c.logged.empty())
+            EXPECT_EQ(log, "");
+        else
+            EXPECT_NE(log.find(c.logged), std::string::npos) << log;
+    }
 }
 
 TEST(W1Bus, ALiveRecordingEndToEnd) {
