@@ -260,6 +260,45 @@ TEST(CurvesChart, TakesDamagedLogsPieceByPiece) {
     }
 }
 
+// Faults with no reading before them in their recording (a sensor faulty
+// in every row, a fault in the first row) are marked on the plot's lower
+// edge; a fault after a reading sits on that reading.
+TEST(CurvesChart, EveryFaultIsMarked) {
+    QByteArray log = knownLog(0);
+    for (int i = 0; i < 5; ++i)
+        log += QStringLiteral(
+                   "09.12.2026\t00:0%1:00\t%2\t85,00\t%3FEHLMESSUNG? (Sensor Nr. 2/ID "
+                   "DemoSensor 2/'B')\t\r\n")
+                   .arg(i)
+                   .arg(i == 0 || i == 3 ? "85,00" : "20,00")
+                   .arg(i == 0 || i == 3 ? "FEHLMESSUNG? (Sensor Nr. 1/ID DemoSensor 1/'A')\t" : "")
+                   .toLatin1();
+    const LogDocument document = readLog(std::string_view(log.constData(), log.size()));
+    CurveChart chart{QString()};
+    chart.update(document);
+    chart.showAll();
+    std::vector<QPointF> onLowerEdge, onReading;
+    const double edge =
+        chart.valueAxis()->min() + (chart.valueAxis()->max() - chart.valueAxis()->min()) * 0.02;
+    for (QAbstractSeries* series : chart.series()) {
+        auto* line = qobject_cast<QLineSeries*>(series);
+        if (line == nullptr || !line->pointsVisible()) continue;  // curves and thresholds
+        for (const QPointF& p : line->points())
+            (p.y() == edge ? onLowerEdge : onReading).push_back(p);
+    }
+    const auto at = [&](int minute) {
+        return static_cast<double>(
+            chart.axisTime(*rowTime("09.12.2026", "00:0" + std::to_string(minute) + ":00")));
+    };
+    // B in all five rows and A in its first; A's second fault on its reading 20.
+    EXPECT_EQ(onLowerEdge.size(), 6u);
+    ASSERT_EQ(onReading.size(), 1u);
+    EXPECT_EQ(onReading[0], QPointF(at(3), 20.0));
+    EXPECT_EQ(std::count_if(onLowerEdge.begin(), onLowerEdge.end(),
+                            [&](QPointF p) { return p.x() == at(0); }),
+              2);
+}
+
 // Waits for the window's follower to have read `rows` rows, by processing
 // events (the file watcher's or the injected poll's).
 bool waitForRows(CurvesWindow& window, std::size_t rows) {
@@ -319,10 +358,10 @@ TEST(CurvesWindow, TheLegendHidesAndShowsASensorWithItsThresholdAndMarks) {
         return visible;
     };
     const int all = visibleSeries();
-    // A: curve, warm threshold, three kinds of marks; B: curve and marks.
-    EXPECT_EQ(all, 5 + 4);
+    // A: curve, warm threshold, four kinds of marks; B: curve and marks.
+    EXPECT_EQ(all, 6 + 5);
     emit entries[0]->clicked();
-    EXPECT_EQ(visibleSeries(), 4);
+    EXPECT_EQ(visibleSeries(), 5);
     EXPECT_TRUE(entries[0]->isVisible());  // the entry stays to switch it back on
     emit entries[0]->clicked();
     EXPECT_EQ(visibleSeries(), all);

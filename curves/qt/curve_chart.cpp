@@ -16,6 +16,12 @@ constexpr int kMarkSize = 12;
 
 enum class MarkShape { Triangle, Diamond, Star };
 
+// Where the hollow stars of faults without a reading sit: just above the
+// value axis's lower end, so that the whole star shows.
+double lowerEdge(const QValueAxis& axis) {
+    return axis.min() + (axis.max() - axis.min()) * 0.02;
+}
+
 QImage markImage(MarkShape shape, QColor fill) {
     QImage image(kMarkSize, kMarkSize, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -90,6 +96,7 @@ CurveChart::CurveChart(const QString& fallbackTitle)
     // Zooming and scrolling change the time axis; the plot's width decides
     // how many points are worth drawing.
     connect(timeAxis_, &QDateTimeAxis::rangeChanged, this, [this] { refill(); });
+    connect(valueAxis_, &QValueAxis::rangeChanged, this, [this] { refill(); });
     connect(this, &QChart::plotAreaChanged, this, [this] { refill(); });
 }
 
@@ -132,14 +139,15 @@ void CurveChart::arrangeLegend() {
 // per sensor and kind serves all recordings, since marks need no gaps.
 void CurveChart::addMarkSeries(std::size_t sensor, QColor colour) {
     if (marks_.size() <= sensor) marks_.resize(sensor + 1);
-    const MarkShape shapes[] = {MarkShape::Triangle, MarkShape::Diamond, MarkShape::Star};
-    for (int kind = 0; kind < 3; ++kind) {
+    const MarkShape shapes[] = {MarkShape::Triangle, MarkShape::Diamond, MarkShape::Star,
+                                MarkShape::Star};
+    const QColor fills[] = {colour, colour, Qt::black, Qt::white};
+    for (int kind = 0; kind < kMarkSeries; ++kind) {
         auto* points = new QLineSeries;
         points->setPen(Qt::NoPen);
         points->setPointsVisible(true);
         points->setMarkerSize(kMarkSize);
-        points->setLightMarker(markImage(
-            shapes[kind], kind == static_cast<int>(MarkKind::Fault) ? QColor(Qt::black) : colour));
+        points->setLightMarker(markImage(shapes[kind], fills[kind]));
         addSeries(points);
         seriesOfSensor_[sensor].push_back(points);
         marks_[sensor].series[kind] = points;
@@ -201,9 +209,14 @@ void CurveChart::takeRows(ShownRecording& shown, const Recording& recording) {
             const Mark& m = recording.marks[mark];
             SensorSeries& series = shown.sensors[m.sensor];
             const double value = recording.readings[m.sensor][row];
-            auto& points = marks_[m.sensor].points[static_cast<int>(m.kind)];
-            PlotPoint at{shown.xs[row], m.kind == MarkKind::Fault ? series.lastValue : value};
-            if (m.kind == MarkKind::Fault ? !series.hasValue : std::isnan(value)) continue;
+            if (m.kind != MarkKind::Fault && std::isnan(value)) continue;
+            // A fault sits on the sensor's last reading, or on the lower edge
+            // (its y set when the series are filled) when it has none yet.
+            const int kind = m.kind != MarkKind::Fault ? static_cast<int>(m.kind)
+                             : series.hasValue         ? static_cast<int>(MarkKind::Fault)
+                                                       : kFaultWithoutReading;
+            auto& points = marks_[m.sensor].points[kind];
+            const PlotPoint at{shown.xs[row], m.kind == MarkKind::Fault ? series.lastValue : value};
             // Sorted by time (a continued log may hold an earlier recording
             // after a later one); nearly always at the end.
             points.insert(
@@ -281,9 +294,12 @@ void CurveChart::refill() {
         shown.thresholdRows = shown.xs.size();
     }
     for (SensorMarks& marks : marks_)
-        for (int kind = 0; kind < 3; ++kind)
-            replaceIfChanged(marks.series[kind],
-                             toList(thinMarks(marks.points[kind], from, to, columns)));
+        for (int kind = 0; kind < kMarkSeries; ++kind) {
+            std::vector<PlotPoint> points = thinMarks(marks.points[kind], from, to, columns);
+            if (kind == kFaultWithoutReading)
+                for (PlotPoint& p : points) p.y = lowerEdge(*valueAxis_);
+            replaceIfChanged(marks.series[kind], toList(points));
+        }
     refilling_ = false;
 }
 
@@ -297,11 +313,15 @@ std::size_t CurveChart::pointsShown() const {
 
 void CurveChart::showAll() {
     followingAll_ = true;
-    if (!anyValue_ || !anyTime_) return;
+    if (!anyTime_) return;
     const double span = std::max(lastTime_ - firstTime_, 60'000.0);
-    const double margin = std::max(0.5, (high_ - low_) * 0.05);
-    valueAxis_->setRange(low_ - margin, high_ + margin);
-    valueAxis_->applyNiceNumbers();
+    if (anyValue_) {
+        const double margin = std::max(0.5, (high_ - low_) * 0.05);
+        valueAxis_->setRange(low_ - margin, high_ + margin);
+        valueAxis_->applyNiceNumbers();
+    } else {
+        valueAxis_->setRange(0, 30);  // only faults: their marks on the lower edge
+    }
     timeAxis_->setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(firstTime_)),
                         QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(firstTime_ + span)));
 }

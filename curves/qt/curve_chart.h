@@ -68,9 +68,13 @@ class CurveChart : public QChart {
         std::size_t thresholdRows = 0;  // rows the threshold lines span
     };
 
+    // By MarkKind, then the faults that have no reading before them in
+    // their recording: those sit on the plot's lower edge, as hollow stars.
+    static constexpr int kMarkSeries = 4;
+    static constexpr int kFaultWithoutReading = 3;
     struct SensorMarks {
-        QLineSeries* series[3] = {};  // by MarkKind
-        std::vector<PlotPoint> points[3];
+        QLineSeries* series[kMarkSeries] = {};
+        std::vector<PlotPoint> points[kMarkSeries];
     };
 
     void addMarkSeries(std::size_t sensor, QColor colour);

@@ -29,6 +29,7 @@ CurvesWindow::CurvesWindow() : status_(new QLabel) {
     statusBar()->addWidget(status_, 1);
     statusBar()->addPermanentWidget(
         new QLabel(QStringLiteral("▲ Alarm wärmer   ◆ Alarm kälter   ★ Fehlmessung   "
+                                  "☆ Fehlmessung ohne Messwert davor   "
                                   "Mausrad/Rahmen: Zoom · rechte Maustaste: verschieben")));
     showChart();
 }
