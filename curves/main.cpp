@@ -5,6 +5,9 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
 
@@ -40,16 +43,24 @@ int render(const QString& log, const QString& out, QSize size) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool headless = false;
+    bool headless = false, noWindow = false;
     for (int i = 1; i < argc; ++i) {
         const QByteArray argument(argv[i]);
         headless = headless || argument == "--png" || argument == "--svg" || argument == "--pdf";
+        noWindow = noWindow || argument == "--help" || argument == "-h" || argument == "-?" ||
+                   argument == "--help-all";
     }
-    // Rendering to a file needs no display.
-    if (headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    // Rendering to a file and the help need no display.
+    if ((headless || noWindow) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kelvinor-Kurven"));
+    // Qt's own texts (the file dialogs, the command line's help) in German,
+    // from Debian's qt6-translations-l10n.
+    QTranslator qtGerman;
+    if (qtGerman.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"),
+                      QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtGerman);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(

@@ -182,6 +182,18 @@ TEST(CurvesLogReader, TableOfFiles) {
          {},
          "Die Datei ist keine Kelvinor-Logdatei."},
         {"empty file", "", 0, 0, {}, "Die Datei ist leer."},
+        {"saved as UTF-8 with a byte order mark",
+         "\xEF\xBB\xBF" + kelvinor::cp1252ToUtf8(handMadeLog(twoColumns, goodRows)),
+         3,
+         0,
+         {"Küche", "Außen"},
+         nullptr},
+        {"saved as UTF-8 without a mark",
+         kelvinor::cp1252ToUtf8(handMadeLog(twoColumns, goodRows)),
+         3,
+         0,
+         {"Küche", "Außen"},
+         nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -198,6 +210,27 @@ TEST(CurvesLogReader, TableOfFiles) {
         }
         const auto reason = kurven::unusableLogReason(document, c.text.size());
         EXPECT_EQ(reason.value_or(""), c.reason ? c.reason : "");
+    }
+}
+
+// A reading is a decimal number as Kelvinor writes it, within what a
+// thermometer can show; anything else is no reading (NaN), like the fault.
+TEST(CurvesLogReader, ReadingsAreDecimalNumbersAThermometerShows) {
+    const std::pair<const char*, double> cases[] = {
+        {"12,50", 12.5}, {"-3,25", -3.25}, {"+7,00", 7.0}, {"0,00", 0.0},   {"21.5", 21.5},
+        {"inf", NAN},    {"-inf", NAN},    {"nan", NAN},   {"1e300", NAN},  {"1e2", NAN},
+        {"99999", NAN},  {"-400,00", NAN}, {"0x1A", NAN},  {"12,5,0", NAN}, {"", NAN},
+    };
+    for (const auto& [text, expected] : cases) {
+        const std::string log = handMadeLog("Log-Datum\tLog-Uhrzeit\tA",
+                                            {std::string("31.12.2026\t23:59:58\t") + text + "\t"});
+        const kurven::Recording recording = kurven::readLog(log).recordings.at(0);
+        ASSERT_EQ(recording.readings.at(0).size(), 1u) << text;
+        const double read = recording.readings[0][0];
+        if (std::isnan(expected))
+            EXPECT_TRUE(std::isnan(read)) << text << " read as " << read;
+        else
+            EXPECT_EQ(read, expected) << text;
     }
 }
 

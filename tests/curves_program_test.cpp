@@ -3,12 +3,16 @@
 // messages for files it cannot draw, and the window following a log that is
 // being written, under the offscreen platform.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QApplication>
 #include <QFile>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QImage>
 #include <QLegendMarker>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -16,6 +20,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <random>
+#include <set>
 
 #include "curves/model/log_reader.h"
 #include "curves/qt/curve_chart.h"
@@ -61,6 +66,7 @@ QString writeLog(const QTemporaryDir& dir, const QString& name, const QByteArray
 struct ProgramRun {
     int code;
     QString errors;
+    QString output;
 };
 
 ProgramRun runProgram(const QStringList& arguments) {
@@ -71,7 +77,9 @@ ProgramRun runProgram(const QStringList& arguments) {
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(KURVEN_PROGRAM), arguments);
     process.waitForFinished(60'000);
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardError())};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardError()),
+            QString::fromUtf8(process.readAllStandardOutput())};
 }
 
 // How many pixels of `colour` lie within `radius` of `at`.
@@ -165,11 +173,24 @@ TEST(CurvesProgram, SaysWhyAFileCannotBeDrawn) {
         EXPECT_EQ(run.code, 1) << c.message;
         EXPECT_TRUE(run.errors.contains(QString::fromUtf8(c.message))) << run.errors.toStdString();
     }
-    const ProgramRun missing =
-        runProgram({QStringLiteral("--png"), dir.filePath(QStringLiteral("x.png")),
-                    dir.filePath(QStringLiteral("fehlt.KLV"))});
-    EXPECT_EQ(missing.code, 1);
-    EXPECT_TRUE(missing.errors.contains(QStringLiteral("kann nicht gelesen werden")));
+    // Files that are none, in German words; a FIFO is refused, not waited on.
+    const QString fifo = dir.filePath(QStringLiteral("fifo.KLV"));
+    ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0644), 0);
+    const std::pair<QString, const char*> unreadable[] = {
+        {dir.filePath(QStringLiteral("fehlt.KLV")), "„fehlt.KLV“ gibt es nicht."},
+        {fifo, "„fifo.KLV“ ist keine gewöhnliche Datei."},
+        {dir.path(), "ist keine gewöhnliche Datei."}};
+    for (const auto& [path, message] : unreadable) {
+        const ProgramRun run =
+            runProgram({QStringLiteral("--png"), dir.filePath(QStringLiteral("x.png")), path});
+        EXPECT_EQ(run.code, 1) << message;
+        EXPECT_TRUE(run.errors.contains(QString::fromUtf8(message))) << run.errors.toStdString();
+    }
+    // The help without a display, and in German, Qt's own words too.
+    const ProgramRun help = runProgram({QStringLiteral("--help")});
+    EXPECT_EQ(help.code, 0) << help.errors.toStdString();
+    EXPECT_TRUE(help.output.contains(QStringLiteral("Optionen:"))) << help.output.toStdString();
+    EXPECT_TRUE(help.output.contains(QStringLiteral("Als PNG-Bild speichern.")));
     // SVG and PDF from the same command line.
     const QString log = writeLog(dir, QStringLiteral("ok.KLV"), knownLog(30));
     for (const char* type : {"svg", "pdf"}) {
@@ -258,6 +279,38 @@ TEST(CurvesChart, TakesDamagedLogsPieceByPiece) {
         chart.update(reader.document());
         ASSERT_EQ(curvesDrawn(chart), curvesExpected(reader.document())) << "trial " << trial;
     }
+}
+
+// Every one of Kelvinor's 61 sensors has a colour of its own.
+TEST(CurvesChart, SixtyOneSensorsSixtyOneColours) {
+    std::set<QRgb> colours;
+    for (std::size_t k = 0; k < 61; ++k) colours.insert(sensorColour(k).rgb());
+    EXPECT_EQ(colours.size(), 61u);
+}
+
+// The value axis speaks with a decimal comma, as the log and the tooltips.
+TEST(CurvesChart, TheValueAxisHasADecimalComma) {
+    const QByteArray log = knownLog(20);
+    const LogDocument document = readLog(std::string_view(log.constData(), log.size()));
+    QGraphicsScene scene;
+    auto* chart = new CurveChart{QString()};
+    scene.addItem(chart);
+    chart->resize(800, 500);
+    chart->update(document);
+    chart->showAll();
+    QStringList labels;
+    for (QGraphicsItem* item : chart->childItems()) {
+        QList<QGraphicsItem*> pending = {item};
+        while (!pending.isEmpty()) {
+            QGraphicsItem* next = pending.takeLast();
+            pending += next->childItems();
+            if (auto* text = dynamic_cast<QGraphicsTextItem*>(next)) labels << text->toPlainText();
+        }
+    }
+    const QRegularExpression comma(QStringLiteral("^-?\\d+,\\d$")),
+        point(QStringLiteral("^-?\\d+\\.\\d$"));
+    EXPECT_FALSE(labels.filter(comma).isEmpty()) << labels.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(labels.filter(point).isEmpty()) << labels.join(QLatin1Char('|')).toStdString();
 }
 
 // Faults with no reading before them in their recording (a sensor faulty

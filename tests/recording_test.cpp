@@ -547,7 +547,7 @@ TEST(FullDisk, ARecordingNeverGluesRowsTogether) {
 TEST(FullDisk, AHeaderThatFailedComesBeforeTheFirstRowThatLands) {
     ASSERT_FALSE(smallDisk().empty()) << "run through its CTest entry";
     EnvironmentChange temporaryFolder("TMPDIR", smallDisk());
-    for (const std::string earlier : {std::string(), std::string(4094, 'x') + "\r\n"}) {
+    for (const std::string& earlier : {std::string(), std::string(4094, 'x') + "\r\n"}) {
         const auto record = [&](bool full) {
             DemoRecording r;
             writeFile(r.logPath, earlier);

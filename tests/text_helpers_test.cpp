@@ -303,3 +303,31 @@ TEST(Files, OpenOrCreateNeverShortensAndNeverOpensAFolder) {
 
 }  // namespace
 }  // namespace kelvinor
+
+namespace kelvinor {
+namespace {
+
+TEST(TextHelpers, WellFormedUtf8IsToldFromCp1252) {
+    const std::pair<std::string_view, bool> cases[] = {
+        {"", true},
+        {"Log-Datum\t21,50", true},
+        {"K\xC3\xBC"
+         "che",
+         true},
+        {"\xF0\x9F\x98\x80", true},  // beyond the Basic Multilingual Plane
+        {"K\xFC"
+         "che",
+         false},                      // CP1252
+        {"\xC3", false},              // cut short
+        {"\xE2\x82", false},          // cut short
+        {"\xC0\xAF", false},          // overlong
+        {"\xE0\x80\xAF", false},      // overlong
+        {"\xED\xA0\x80", false},      // a surrogate
+        {"\xF4\x90\x80\x80", false},  // beyond U+10FFFF
+        {"\x80", false},              // a lone continuation byte
+    };
+    for (const auto& [bytes, utf8] : cases) EXPECT_EQ(isUtf8(bytes), utf8) << bytes;
+}
+
+}  // namespace
+}  // namespace kelvinor

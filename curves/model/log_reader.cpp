@@ -34,16 +34,28 @@ std::vector<std::string_view> splitTabs(std::string_view line) {
     }
 }
 
-// A log number: decimal comma (or point), optional sign.
+// A log number: optional sign, digits, decimal comma (or point) and digits,
+// as Kelvinor writes them. Exponents, "inf" and "nan" are no readings, and
+// neither is a number no thermometer shows: it would squash the chart.
 std::optional<double> logNumber(std::string_view text) {
     std::string plain(text);
     for (char& c : plain)
         if (c == ',') c = '.';
     if (!plain.empty() && plain.front() == '+') plain.erase(0, 1);
+    const bool plainDecimal =
+        !plain.empty() && plain.find_first_not_of("-.0123456789") == std::string::npos;
     double value = 0;
     const auto [end, error] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
-    if (error != std::errc() || end != plain.data() + plain.size() || plain.empty()) return {};
+    if (!plainDecimal || error != std::errc() || end != plain.data() + plain.size() ||
+        value < -300.0 || value > 1000.0)
+        return {};
     return value;
+}
+
+// A text of the log as UTF-8: a line saved back as UTF-8 by another program
+// stays as it is, Kelvinor's own CP1252 is converted.
+std::string utf8Of(std::string_view line) {
+    return kelvinor::isUtf8(line) ? std::string(line) : kelvinor::cp1252ToUtf8(line);
 }
 
 // A count or field of up to nine digits (more cannot be meant, and would
@@ -151,6 +163,8 @@ void LogReader::finish() {
 }
 
 void LogReader::readLine(std::string_view line) {
+    // A file saved as UTF-8 by an editor may begin with a byte order mark.
+    if (std::exchange(firstLine_, false) && line.starts_with("\xEF\xBB\xBF")) line.remove_prefix(3);
     if (line == kHeading) {
         document_.sawHeading = true;
         document_.recordings.emplace_back();
@@ -174,7 +188,7 @@ void LogReader::readLine(std::string_view line) {
 void LogReader::readHeaderLine(std::string_view line) {
     Recording& recording = current();
     if (titleFollows_) {
-        recording.title = kelvinor::cp1252ToUtf8(line);
+        recording.title = utf8Of(line);
         titleFollows_ = false;
     } else if (line == kTitleHeading) {
         titleFollows_ = true;
@@ -190,8 +204,7 @@ void LogReader::readHeaderLine(std::string_view line) {
         const std::string_view alias = line.substr(from, line.rfind(kSensorId) - from);
         if (recording.sensors.size() < static_cast<std::size_t>(*number))
             recording.sensors.resize(static_cast<std::size_t>(*number));
-        recording.sensors[static_cast<std::size_t>(*number) - 1].alias =
-            kelvinor::cp1252ToUtf8(alias);
+        recording.sensors[static_cast<std::size_t>(*number) - 1].alias = utf8Of(alias);
     } else if (line.starts_with(kWarmRow) || line.starts_with(kColdRow)) {
         const bool warm = line.starts_with(kWarmRow);
         const std::vector<double> values = thresholds(line.substr(kWarmRow.size()));
@@ -206,7 +219,7 @@ void LogReader::readHeaderLine(std::string_view line) {
         // alias with a tab shifts them, and the sensor lines above hold it.
         if (aliases.size() == recording.sensors.size())
             for (std::size_t k = 0; k < aliases.size(); ++k)
-                recording.sensors[k].alias = kelvinor::cp1252ToUtf8(aliases[k]);
+                recording.sensors[k].alias = utf8Of(aliases[k]);
         for (std::size_t k = 0; k < recording.sensors.size(); ++k)
             if (recording.sensors[k].alias.empty())
                 recording.sensors[k].alias = "S" + std::to_string(k + 1);

@@ -44,6 +44,7 @@ class LogReader {
     bool titleFollows_ = false;
     std::string pending_;
     bool overlong_ = false;  // inside a line longer than kLongestLine
+    bool firstLine_ = true;  // a byte order mark may begin it
     std::size_t bytesFed_ = 0;
 };
 

@@ -20,12 +20,20 @@ LogFollower::LogFollower(QString path, QObject* parent)
 }
 
 bool LogFollower::readNew() {
+    // Opening a FIFO or a device would wait for a writer: only regular files
+    // are read. The reasons are said in German, not in the system's words.
+    const QFileInfo info(path_);
+    const QString name = info.fileName();
     QFile file(path_);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error_ = QStringLiteral("Die Datei „%1“ kann nicht gelesen werden: %2")
-                     .arg(QFileInfo(path_).fileName(), file.errorString());
-        return false;
-    }
+    if (!info.exists())
+        error_ = QStringLiteral("Die Datei „%1“ gibt es nicht.").arg(name);
+    else if (!info.isFile())
+        error_ = QStringLiteral("„%1“ ist keine gewöhnliche Datei.").arg(name);
+    else if (!file.open(QIODevice::ReadOnly))
+        error_ =
+            QStringLiteral("Die Datei „%1“ kann nicht gelesen werden (keine Leseberechtigung?).")
+                .arg(name);
+    if (!file.isOpen()) return false;
     error_.clear();
     const auto size = static_cast<std::size_t>(file.size());
     if (size < reader_->bytesFed()) {

@@ -40,6 +40,28 @@ void appendUtf8(std::string& out, char32_t cp) {
 
 }  // namespace
 
+bool isUtf8(std::string_view bytes) {
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        const int extra = lead < 0x80                    ? 0
+                          : lead >= 0xC2 && lead <= 0xDF ? 1
+                          : (lead & 0xF0) == 0xE0        ? 2
+                          : lead >= 0xF0 && lead <= 0xF4 ? 3
+                                                         : -1;
+        if (extra < 0 || i + static_cast<std::size_t>(extra) >= bytes.size()) return false;
+        char32_t cp = extra == 0 ? lead : lead & (0x3F >> extra);
+        for (int k = 1; k <= extra; ++k) {
+            const auto next = static_cast<unsigned char>(bytes[i + static_cast<std::size_t>(k)]);
+            if ((next & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (next & 0x3F);
+        }
+        const char32_t least[] = {0, 0x80, 0x800, 0x10000};
+        if (cp < least[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+        i += static_cast<std::size_t>(extra) + 1;
+    }
+    return true;
+}
+
 std::string utf8ToCp1252(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());

@@ -16,6 +16,10 @@ std::string utf8ToCp1252(std::string_view utf8);
 // so every byte survives a round trip.
 std::string cp1252ToUtf8(std::string_view cp1252);
 
+// Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or
+// code points beyond U+10FFFF). Plain ASCII is.
+bool isUtf8(std::string_view bytes);
+
 // Windows-1252 to the code points of a wide text (UTF-16 on Windows: every
 // CP1252 character lies in the Basic Multilingual Plane), for Windows' wide
 // functions and paths whatever the system's ANSI code page.
