@@ -2,8 +2,10 @@
 // embedded cues as Kelvinor does and plays the cues named by the digits of
 // CUES one after the other, each followed by its own length plus GAP_MS of
 // pause (default 1500 ms) during which Qt's events are served, as in the
-// program's pauses. Prints "ready=0" and returns at once when there is no
-// audio output.
+// program's pauses. A play that is still going then (a stream that started
+// late on a busy machine) is waited for before the pause, so that the next
+// play never cuts it short and every play is a sound of its own. Prints
+// "ready=0" and returns at once when there is no audio output.
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -55,7 +57,10 @@ int main(int argc, char** argv) {
         const int cue = c - '0';
         if (cue < 0 || cue > 2) continue;
         output.play(cue);
-        pause(std::chrono::milliseconds(lengthMs[cue] + gapMs));
+        pause(std::chrono::milliseconds(lengthMs[cue]));
+        for (int waited = 0; output.playing(cue) && waited < 5000; waited += 10)
+            pause(std::chrono::milliseconds(10));
+        pause(std::chrono::milliseconds(gapMs));
     }
     pause(std::chrono::milliseconds(1000));  // the last cue's way to the speaker
     output.close();

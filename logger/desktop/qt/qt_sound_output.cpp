@@ -53,6 +53,12 @@ void QtSoundOutput::play(int cue) {
     c.sink->start(c.buffer.get());
 }
 
+bool QtSoundOutput::playing(int cue) const {
+    if (cue < 0 || cue >= static_cast<int>(cues_.size())) return false;
+    const Cue& c = cues_[static_cast<std::size_t>(cue)];
+    return c.sink && c.sink->state() == QAudio::ActiveState;
+}
+
 void QtSoundOutput::close() {
     for (Cue& c : cues_) {
         if (c.sink) c.sink->stop();

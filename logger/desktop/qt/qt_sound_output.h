@@ -26,6 +26,9 @@ class QtSoundOutput final : public SoundOutput {
     bool loadCue(int cue, const WaveFormat& format, std::span<const std::uint8_t> samples) override;
     void play(int cue) override;
     void close() override;
+    // Whether the latest play of `cue` is still on its way to the speaker
+    // (for the audio tests, which pace their plays by it).
+    bool playing(int cue) const;
 
   private:
     struct Cue {
