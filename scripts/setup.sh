@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-base-private-dev qt6-multimedia-dev qt6-charts-dev qt6-svg-dev qt6-translations-l10n qt6-qpa-plugins libqt6opengl6 libqt6opengl6-dev
     libgtest-dev libgmock-dev libbenchmark-dev clang-format
     xvfb xauth x11-utils xdotool imagemagick fonts-liberation xdg-utils openbox
-    desktop-file-utils shared-mime-info libfile-mimeinfo-perl dpkg-dev fakeroot
+    desktop-file-utils shared-mime-info libfile-mimeinfo-perl dpkg-dev fakeroot lintian
     pulseaudio pulseaudio-utils sox procps
     libssl-dev openssl
     python3 python3-aiosmtpd

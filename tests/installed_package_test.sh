@@ -122,6 +122,10 @@ for file in ./usr/bin/kelvinor ./usr/bin/Kelvinor-Kurven ./usr/libexec/kelvinor/
     ./usr/share/kelvinor/bus-scripts/KELVBUS.SH; do
     grep -q " $file\$" <<<"$contents" || fail "$file not in $(basename "$deb")"
 done
+# lintian finds nothing to complain of: no error and no warning.
+complaints=$(lintian --allow-root "$deb" 2>&1 | grep -E '^[EW]: ' || true)
+[ -z "$complaints" ] || fail "lintian: $complaints"
+grep -q '^ *;' <<<"$(dpkg-deb --field "$deb" Description)" && fail "the description has ';' lines"
 depends=$(dpkg-deb --field "$deb" Depends)
 grep -q libqt6charts6 <<<"$depends" || fail "Depends lacks Qt Charts: $depends"
 echo "$(basename "$deb"): $(grep -c . <<<"$contents") entries; Depends: $depends"
