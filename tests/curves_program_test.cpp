@@ -19,6 +19,7 @@
 #include <QWheelEvent>
 #include <chrono>
 #include <cstdlib>
+#include <ctime>
 #include <random>
 #include <set>
 
@@ -279,6 +280,33 @@ TEST(CurvesChart, TakesDamagedLogsPieceByPiece) {
         chart.update(reader.document());
         ASSERT_EQ(curvesDrawn(chart), curvesExpected(reader.document())) << "trial " << trial;
     }
+}
+
+// When the clocks go back, the repeated hour's rows come after the first
+// time round, on real time: the axis runs on without stepping back.
+TEST(CurvesChart, TheRepeatedHourOfAutumnLiesAfterTheFirst) {
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "Europe/Berlin");
+    tzset();
+    QByteArray log = knownLog(0);
+    for (const char* time : {"01:30", "02:00", "02:30", "02:00", "02:30", "03:00", "03:30"})
+        log += QByteArray("25.10.2026\t") + time + ":00\t20,00\t10,00\t\r\n";
+    const LogDocument document = readLog(std::string_view(log.constData(), log.size()));
+    CurveChart chart{QString()};
+    chart.update(document);
+    chart.showAll();
+    std::vector<double> xs;
+    for (QAbstractSeries* series : chart.series())
+        if (series->name() == QLatin1String("A"))
+            for (const QPointF& p : qobject_cast<QLineSeries*>(series)->points())
+                xs.push_back(p.x());
+    ASSERT_EQ(xs.size(), 7u);
+    for (std::size_t i = 1; i < xs.size(); ++i) EXPECT_EQ(xs[i] - xs[i - 1], 1'800'000.0) << i;
+    if (zone.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", zone);
+    tzset();
 }
 
 // Every one of Kelvinor's 61 sensors has a colour of its own.

@@ -124,6 +124,13 @@ qint64 CurveChart::axisTime(std::int64_t logSeconds) {
     return logSeconds * 1000 + found->second;
 }
 
+// A local time whose hour is followed by an hour of another offset: the
+// hour before the clocks go back, which the wall clock shows twice.
+bool CurveChart::inRepeatedHour(std::int64_t logSeconds) {
+    const std::int64_t hourStart = floorDivide(logSeconds, 3600) * 3600;
+    return axisTime(hourStart + 3600) - axisTime(hourStart) > 3'600'000;
+}
+
 void CurveChart::addSeries(QAbstractSeries* series) {
     QChart::addSeries(series);
     series->attachAxis(timeAxis_);
@@ -211,8 +218,16 @@ void CurveChart::includeValue(double value) {
 // (which has no reading) at the sensor's last reading before it.
 void CurveChart::takeRows(ShownRecording& shown, const Recording& recording) {
     const std::size_t from = shown.xs.size(), rows = recording.times.size();
-    for (std::size_t row = from; row < rows; ++row)
-        shown.xs.push_back(static_cast<double>(axisTime(recording.times[row])));
+    for (std::size_t row = from; row < rows; ++row) {
+        double x = static_cast<double>(axisTime(recording.times[row]));
+        // When the clocks go back in autumn, a log's local times step back by
+        // up to an hour: those rows lie in the repeated hour, an hour later in
+        // real time than the same local time the first time round.
+        if (!shown.xs.empty() && x < shown.xs.back() && shown.xs.back() - x <= 3'600'000 &&
+            inRepeatedHour(recording.times[row]))
+            x += 3'600'000;
+        shown.xs.push_back(x);
+    }
     std::size_t mark = shown.marks;
     for (std::size_t row = from; row < rows; ++row) {
         for (; mark < recording.marks.size() && recording.marks[mark].row == row; ++mark) {

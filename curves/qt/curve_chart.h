@@ -44,6 +44,9 @@ class CurveChart : public QChart {
     QValueAxis* valueAxis() const { return valueAxis_; }
     // Milliseconds of the chart's time axis for a row time of the log.
     qint64 axisTime(std::int64_t logSeconds);
+    // Whether the log time lies in the hour that the autumn clock change
+    // repeats.
+    bool inRepeatedHour(std::int64_t logSeconds);
     // Points the series hold now, all curves together (for measuring).
     std::size_t pointsShown() const;
 
