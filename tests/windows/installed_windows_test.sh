@@ -43,18 +43,29 @@ for program_file in Kelvinor.exe Horalux.exe; do
         fail "$program_file needs a DLL that Windows does not have"
 done
 
+# The installer asks for no elevation: it installs for the user who runs it.
+grep -aq 'requestedExecutionLevel level="asInvoker"' "$setup" ||
+    fail "$setup asks for administrator rights"
 installed=$WINEPREFIX/drive_c/KelvinorTest
+uninstall_key='Software\Microsoft\Windows\CurrentVersion\Uninstall\Kelvinor'
 rm -rf "$installed"
 # A first installation: no earlier one for the installer to offer to remove.
-wine reg delete 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kelvinor' /f >/dev/null 2>&1 || true
+wine reg delete "HKLM\\$uninstall_key" /f >/dev/null 2>&1 || true
+wine reg delete "HKCU\\$uninstall_key" /f >/dev/null 2>&1 || true
 wine "$setup" /S '/D=C:\KelvinorTest'
 wineserver -w
 for file in Kelvinor.exe Horalux.exe KELVBUS.BAT COM1READ.BAT DATALINE.BAT LIESMICH.txt Uninstall.exe; do
     [ -f "$installed/$file" ] || fail "the installer did not install $file"
 done
-find "$WINEPREFIX/drive_c" -path '*Start Menu*' -name 'Kelvinor.lnk' | grep -q . ||
-    fail "no start-menu entry"
-echo "installed into C:\\KelvinorTest with a start-menu entry"
+# Under Wine the user is an administrator: the installation stays the user's
+# all the same (the user's start menu, the uninstall entry under HKCU).
+wine reg query "HKCU\\$uninstall_key" /v UninstallString >/dev/null 2>&1 ||
+    fail "no uninstall entry under HKCU"
+! wine reg query "HKLM\\$uninstall_key" >/dev/null 2>&1 || fail "an uninstall entry under HKLM"
+shortcut=$(find "$WINEPREFIX/drive_c/users" -path '*Start Menu*' -name 'Kelvinor.lnk' | head -n 1)
+[ -n "$shortcut" ] || fail "no start-menu entry in the user's start menu"
+echo "installed into C:\\KelvinorTest for the user, with a start-menu entry"
+
 
 # The installed program, driven as a user would, on the suite's display
 # (scripts/build-windows.sh runs the suite on Xvfb with openbox).
@@ -154,7 +165,24 @@ else
 fi
 rm -f "$log"
 
-wine "$installed/Uninstall.exe" /S '_?=C:\KelvinorTest'
+# The start-menu entry starts the installed program in its folder.
+program_output=$work/shortcut.out
+wine start /unix "$shortcut" >"$program_output" 2>&1
+await 'Kelvinor: DEMO-Info' >/dev/null
+pkill -f 'KelvinorTest.Kelvinor.exe' || true
 wineserver -w
-[ ! -f "$installed/Kelvinor.exe" ] || fail "the uninstaller left Kelvinor.exe"
+echo "the start-menu entry started Kelvinor.exe"
+
+# Installing again into another folder removes the first installation.
+second=$WINEPREFIX/drive_c/KelvinorZwei
+wine "$setup" /S '/D=C:\KelvinorZwei'
+wineserver -w
+[ -f "$second/Kelvinor.exe" ] || fail "the second installation did not install Kelvinor.exe"
+[ ! -f "$installed/Uninstall.exe" ] || fail "the second installation left the first one behind"
+echo "a second installation into another folder removed the first"
+
+wine "$second/Uninstall.exe" /S '_?=C:\KelvinorZwei'
+wineserver -w
+[ ! -f "$second/Kelvinor.exe" ] || fail "the uninstaller left Kelvinor.exe"
+! wine reg query "HKCU\\$uninstall_key" >/dev/null 2>&1 || fail "the uninstaller left its entry"
 echo "uninstalled"
