@@ -169,7 +169,7 @@ rm -f "$log"
 program_output=$work/shortcut.out
 wine start /unix "$shortcut" >"$program_output" 2>&1
 await 'Kelvinor: DEMO-Info' >/dev/null
-pkill -f 'KelvinorTest.Kelvinor.exe' || true
+wine taskkill /F /IM Kelvinor.exe >/dev/null 2>&1 || true  # this prefix's only
 wineserver -w
 echo "the start-menu entry started Kelvinor.exe"
 
