@@ -38,16 +38,21 @@ for count in 3 20; do
     sh COM1READ.BAT
     echo "w1, $count sensors: one data-line read $(median_read) ms (median of 11)"
 done
-for count in 3 20; do
-    rm -rf ./*
-    cp "$root"/bus-scripts/*.BAT "$root"/bus-scripts/*.SH .
+# An owserver on a free loopback port with the adapter option $1, port COM1
+# on it, and the scan.
+start_owserver() {
     port=$((20000 + RANDOM % 20000))
-    fake=$(printf '28,%.0s' $(seq "$count"))
-    owserver --fake="${fake%,}" -p "127.0.0.1:$port" --foreground --error_level=0 >/dev/null 2>&1 &
+    owserver "$1" -p "127.0.0.1:$port" --foreground --error_level=0 >/dev/null 2>&1 &
     owserver_pid=$!
     for _ in $(seq 100); do owdir -s "127.0.0.1:$port" / >/dev/null 2>&1 && break; sleep 0.05; done
     echo "COM1 owserver 127.0.0.1:$port" > COMPORTS.TXT
     sh COM1READ.BAT
+}
+for count in 3 20; do
+    rm -rf ./*
+    cp "$root"/bus-scripts/*.BAT "$root"/bus-scripts/*.SH .
+    fake=$(printf '28,%.0s' $(seq "$count"))
+    start_owserver --fake="${fake%,}"
     echo "owserver (fake adapter), $(wc -l < OWDEVICES.TXT) sensors: one data-line read $(median_read) ms (median of 11)"
     kill "$owserver_pid"; wait "$owserver_pid" 2>/dev/null || true
     owserver_pid=
@@ -62,12 +67,7 @@ if [ -x "$sim" ]; then
     sim_pid=$!
     trap 'kill $owserver_pid $sim_pid 2>/dev/null; rm -rf "$work"' EXIT
     for _ in $(seq 100); do [ -e ttySIM ] && break; sleep 0.05; done
-    port=$((20000 + RANDOM % 20000))
-    owserver --passive="$work/ttySIM" -p "127.0.0.1:$port" --foreground --error_level=0 >/dev/null 2>&1 &
-    owserver_pid=$!
-    for _ in $(seq 100); do owdir -s "127.0.0.1:$port" / >/dev/null 2>&1 && break; sleep 0.05; done
-    echo "COM1 owserver 127.0.0.1:$port" > COMPORTS.TXT
-    sh COM1READ.BAT
+    start_owserver --passive="$work/ttySIM"
     echo "owserver (DS9097 on the simulated bus, 750 ms conversion), $(wc -l < OWDEVICES.TXT) sensors:"
     echo "  the data-line read: $(median_read) ms (median of 11)"
     start=$(date +%s%N)

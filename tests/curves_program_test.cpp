@@ -393,14 +393,20 @@ bool waitForRows(CurvesWindow& window, std::size_t rows) {
     return false;
 }
 
+// Shows the window, opens the log and follows it closely until it has read
+// `rows` rows.
+bool openAndFollow(CurvesWindow& window, const QString& path, std::size_t rows) {
+    window.show();
+    window.openLog(path);
+    window.follower()->setPollInterval(10);
+    return waitForRows(window, rows);
+}
+
 TEST(CurvesWindow, FollowsALogWhileItIsWrittenAndStartsAfreshWhenItIsReplaced) {
     QTemporaryDir dir;
     const QString path = writeLog(dir, QStringLiteral("live.KLV"), knownLog(3));
     CurvesWindow window;
-    window.show();
-    window.openLog(path);
-    window.follower()->setPollInterval(10);
-    ASSERT_TRUE(waitForRows(window, 3));
+    ASSERT_TRUE(openAndFollow(window, path, 3));
     EXPECT_EQ(window.chart()->pointsShown(), 6u);
 
     QFile file(path);
@@ -460,10 +466,7 @@ TEST(CurvesWindow, AKeyThatZoomsOrMovesStopsFollowing) {
          {Qt::Key_Plus, Qt::Key_Minus, Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down}) {
         const QString path = writeLog(dir, QStringLiteral("keys.KLV"), knownLog(60));
         CurvesWindow window;
-        window.show();
-        window.openLog(path);
-        window.follower()->setPollInterval(10);
-        ASSERT_TRUE(waitForRows(window, 60));
+        ASSERT_TRUE(openAndFollow(window, path, 60));
         QTest::keyClick(window.centralWidget(), key);
         const auto kept =
             std::pair(window.chart()->timeAxis()->min(), window.chart()->valueAxis()->min());
@@ -485,10 +488,7 @@ TEST(CurvesWindow, ZoomAndMoveStayWhileTheLogGrowsUntilHome) {
     const QString path = writeLog(dir, QStringLiteral("zoom.KLV"), knownLog(100));
     CurvesWindow window;
     window.resize(1000, 620);
-    window.show();
-    window.openLog(path);
-    window.follower()->setPollInterval(10);
-    ASSERT_TRUE(waitForRows(window, 100));
+    ASSERT_TRUE(openAndFollow(window, path, 100));
     CurveChart* chart = window.chart();
     auto* view = qobject_cast<CurveView*>(window.centralWidget());
     ASSERT_NE(view, nullptr);
