@@ -24,6 +24,7 @@
 #include <set>
 
 #include "curves/model/log_reader.h"
+#include "curves/qt/chart_export.h"
 #include "curves/qt/curve_chart.h"
 #include "curves/qt/curves_window.h"
 
@@ -116,7 +117,7 @@ TEST(CurvesProgram, RendersTheCurvesAndThresholdWhereTheValuesAre) {
     const LogDocument document = readLog(std::string_view(bytes.constData(), bytes.size()));
     CurveChart chart(QStringLiteral("known.KLV"));
     chart.update(document);
-    chart.resize(QSizeF(900, 500));
+    chart.resize(QSizeF(900, 500 - kMarkKeyHeight));  // the key below it
     chart.showAll();
     EXPECT_EQ(chart.title(), QStringLiteral("Gewächshaus"));
     // The fault code is no reading: the value axis does not reach up to 85.
@@ -192,7 +193,7 @@ TEST(CurvesProgram, SaysWhyAFileCannotBeDrawn) {
     EXPECT_EQ(help.code, 0) << help.errors.toStdString();
     EXPECT_TRUE(help.output.contains(QStringLiteral("Optionen:"))) << help.output.toStdString();
     EXPECT_TRUE(help.output.contains(QStringLiteral("Als PNG-Bild speichern.")));
-    // SVG and PDF from the same command line.
+    // SVG and PDF from the same command line; a picture has the marks' key.
     const QString log = writeLog(dir, QStringLiteral("ok.KLV"), knownLog(30));
     for (const char* type : {"svg", "pdf"}) {
         const QString out = dir.filePath(QStringLiteral("out.") + QLatin1String(type));
@@ -200,8 +201,13 @@ TEST(CurvesProgram, SaysWhyAFileCannotBeDrawn) {
         EXPECT_EQ(run.code, 0) << type;
         QFile file(out);
         ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << type;
-        const QByteArray start = file.read(256);
-        EXPECT_TRUE(start.contains(type == std::string_view("svg") ? "<svg" : "%PDF")) << type;
+        const QByteArray all = file.readAll();
+        EXPECT_TRUE(all.left(256).contains(type == std::string_view("svg") ? "<svg" : "%PDF"))
+            << type;
+        if (type == std::string_view("svg")) {
+            for (const char* key : {"Alarm wärmer", "Alarm kälter", "Fehlmessung ohne Messwert"})
+                EXPECT_TRUE(all.contains(key)) << key;
+        }
     }
 }
 

@@ -1,12 +1,16 @@
 #include "curves/qt/chart_export.h"
 
 #include <QFileInfo>
+#include <QFont>
+#include <QFontMetricsF>
 #include <QGraphicsScene>
 #include <QImage>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSvgGenerator>
+
+#include "curves/qt/curve_chart.h"
 
 namespace kurven {
 namespace {
@@ -28,6 +32,32 @@ void drawChart(QChart* chart, QPainter& painter, QRectF target) {
     if (scene == &own) own.removeItem(chart);
 }
 
+// The key of the marks along the lower edge, as the window's status bar
+// has it: a picture does not show the window.
+void drawKey(QPainter& painter, QRectF strip) {
+    QFont font = painter.font();
+    font.setPixelSize(12);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    qreal x = strip.left() + 12;
+    for (const MarkKey& key : markKeys()) {
+        const QSizeF size = key.picture.size();
+        painter.drawImage(QPointF(x, strip.center().y() - size.height() / 2), key.picture);
+        x += size.width() + 5;
+        const qreal width = painter.fontMetrics().horizontalAdvance(key.name);
+        painter.drawText(QRectF(x, strip.top(), width + 2, strip.height()),
+                         Qt::AlignVCenter | Qt::AlignLeft, key.name);
+        x += width + 20;
+    }
+}
+
+// The chart above, the key below.
+void drawChartAndKey(QChart* chart, QPainter& painter, QRectF area) {
+    drawChart(chart, painter, area.adjusted(0, 0, 0, -kMarkKeyHeight));
+    drawKey(painter,
+            QRectF(area.left(), area.bottom() - kMarkKeyHeight, area.width(), kMarkKeyHeight));
+}
+
 }  // namespace
 
 bool exportChart(QChart* chart, QSize size, const QString& file, QString* error) {
@@ -38,7 +68,7 @@ bool exportChart(QChart* chart, QSize size, const QString& file, QString* error)
         image.fill(Qt::white);
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);
-        drawChart(chart, painter, area);
+        drawChartAndKey(chart, painter, area);
         painter.end();
         if (image.save(file, "PNG")) return true;
     } else if (type == QLatin1String("svg")) {
@@ -49,7 +79,7 @@ bool exportChart(QChart* chart, QSize size, const QString& file, QString* error)
         svg.setTitle(chart->title());
         QPainter painter;
         if (painter.begin(&svg)) {
-            drawChart(chart, painter, area);
+            drawChartAndKey(chart, painter, area);
             if (painter.end()) return true;
         }
     } else if (type == QLatin1String("pdf")) {
@@ -60,7 +90,7 @@ bool exportChart(QChart* chart, QSize size, const QString& file, QString* error)
         pdf.setTitle(chart->title());
         QPainter painter;
         if (painter.begin(&pdf)) {
-            drawChart(chart, painter, area);
+            drawChartAndKey(chart, painter, area);
             if (painter.end()) return true;
         }
     } else {

@@ -70,6 +70,14 @@ void replaceIfChanged(QXYSeries* series, const QList<QPointF>& points) {
 
 }  // namespace
 
+std::vector<MarkKey> markKeys() {
+    return {
+        {markImage(MarkShape::Triangle, Qt::gray), QStringLiteral("Alarm wärmer")},
+        {markImage(MarkShape::Diamond, Qt::gray), QStringLiteral("Alarm kälter")},
+        {markImage(MarkShape::Star, Qt::black), QStringLiteral("Fehlmessung")},
+        {markImage(MarkShape::Star, Qt::white), QStringLiteral("Fehlmessung ohne Messwert davor")}};
+}
+
 // Ten well-told-apart colours first; beyond them every sensor gets a hue of
 // its own (the golden angle apart), in three lightnesses, so that no two of
 // Kelvinor's 61 sensors share a colour.

@@ -8,7 +8,9 @@
 #include <QChart>
 #include <QColor>
 #include <QDateTimeAxis>
+#include <QImage>
 #include <QLineSeries>
+#include <QString>
 #include <QValueAxis>
 #include <cstdint>
 #include <map>
@@ -21,6 +23,15 @@
 namespace kurven {
 
 QColor sensorColour(std::size_t sensor);
+
+// The marks' pictures and names, in the order the chart's mark series have
+// them (warmer, colder, fault, fault without a reading before it), for a key;
+// alarms are shown in grey there, as their colour is the sensor's.
+struct MarkKey {
+    QImage picture;
+    QString name;
+};
+std::vector<MarkKey> markKeys();
 
 class CurveChart : public QChart {
     Q_OBJECT
