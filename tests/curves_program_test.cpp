@@ -18,6 +18,7 @@
 #include <QTest>
 #include <QWheelEvent>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <ctime>
 #include <random>
@@ -345,6 +346,18 @@ TEST(CurvesChart, TheValueAxisHasADecimalComma) {
         point(QStringLiteral("^-?\\d+\\.\\d$"));
     EXPECT_FALSE(labels.filter(comma).isEmpty()) << labels.join(QLatin1Char('|')).toStdString();
     EXPECT_TRUE(labels.filter(point).isEmpty()) << labels.join(QLatin1Char('|')).toStdString();
+    // The grid lies on round temperatures, 0 °C among them, also zoomed.
+    for (const auto& [low, high] : {std::pair(-3.7, 27.3), std::pair(8.13, 9.02)}) {
+        chart->valueAxis()->setRange(low, high);
+        const double step = chart->valueAxis()->tickInterval();
+        const double mantissa = step / std::pow(10.0, std::floor(std::log10(step)));
+        EXPECT_TRUE(std::abs(mantissa - 1) < 1e-9 || std::abs(mantissa - 2) < 1e-9 ||
+                    std::abs(mantissa - 5) < 1e-9)
+            << step;
+        EXPECT_EQ(chart->valueAxis()->tickAnchor(), 0.0);
+        EXPECT_GE((high - low) / step, 3.0) << step;
+        EXPECT_LE((high - low) / step, 12.0) << step;
+    }
 }
 
 // Faults with no reading before them in their recording (a sensor faulty

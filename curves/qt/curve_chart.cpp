@@ -16,6 +16,15 @@ constexpr int kMarkSize = 12;
 
 enum class MarkShape { Triangle, Diamond, Star };
 
+// The round step (1, 2 or 5 times a power of ten) nearest above `rough`.
+double roundStep(double rough) {
+    if (!(rough > 0) || !std::isfinite(rough)) return 1;
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    for (const double factor : {1.0, 2.0, 5.0})
+        if (rough <= factor * power) return factor * power;
+    return 10 * power;
+}
+
 // Where the hollow stars of faults without a reading sit: just above the
 // value axis's lower end, so that the whole star shows.
 double lowerEdge(const QValueAxis& axis) {
@@ -114,7 +123,15 @@ CurveChart::CurveChart(const QString& fallbackTitle)
     // Zooming and scrolling change the time axis; the plot's width decides
     // how many points are worth drawing.
     connect(timeAxis_, &QDateTimeAxis::rangeChanged, this, [this] { refill(); });
-    connect(valueAxis_, &QValueAxis::rangeChanged, this, [this] { refill(); });
+    // The value grid lies on round temperatures, 0 °C among them, whatever
+    // the zoom: a step of 1, 2 or 5 times a power of ten, about six to the
+    // range.
+    valueAxis_->setTickType(QValueAxis::TicksDynamic);
+    valueAxis_->setTickAnchor(0);
+    connect(valueAxis_, &QValueAxis::rangeChanged, this, [this](qreal low, qreal high) {
+        valueAxis_->setTickInterval(roundStep((high - low) / 6));
+        refill();
+    });
     connect(this, &QChart::plotAreaChanged, this, [this] { refill(); });
 }
 
