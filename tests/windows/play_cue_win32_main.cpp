@@ -1,8 +1,10 @@
 // play_cue_win32 CUES [GAP_MS]: opens the DirectSound output, loads the
 // embedded cues as Kelvinor.exe does and plays the cues named by the digits
 // of CUES one after the other, each followed by its own length plus GAP_MS of
-// pause (default 1500 ms). Prints "ready=0" and returns at once when there is
-// no audio output.
+// pause (default 1500 ms). A play that still goes on then (its buffer started
+// late on a busy machine) is waited for before the pause, so that the next
+// play never cuts it short and every play is a sound of its own. Prints
+// "ready=0" and returns at once when there is no audio output.
 // clang-format off
 #include <windows.h>
 // clang-format on
@@ -39,7 +41,9 @@ int main(int argc, char** argv) {
         const int cue = c - '0';
         if (cue < 0 || cue > 2) continue;
         output.play(cue);
-        Sleep(lengthMs[cue] + static_cast<DWORD>(gapMs));
+        Sleep(lengthMs[cue]);
+        for (int waited = 0; output.playing(cue) && waited < 5000; waited += 10) Sleep(10);
+        Sleep(static_cast<DWORD>(gapMs));
     }
     Sleep(1000);  // the last cue's way to the speaker
     output.close();

@@ -73,6 +73,13 @@ void DirectSoundOutput::play(int cue) {
     found->second->Play(0, 0, 0);
 }
 
+bool DirectSoundOutput::playing(int cue) const {
+    const auto found = cues_.find(cue);
+    DWORD status = 0;
+    return found != cues_.end() && SUCCEEDED(found->second->GetStatus(&status)) &&
+           (status & DSBSTATUS_PLAYING) != 0;
+}
+
 void DirectSoundOutput::close() {
     for (auto& [cue, buffer] : cues_) buffer->Release();
     cues_.clear();

@@ -18,6 +18,9 @@ class DirectSoundOutput final : public SoundOutput {
     bool loadCue(int cue, const WaveFormat& format, std::span<const std::uint8_t> samples) override;
     void play(int cue) override;
     void close() override;
+    // Whether `cue`'s buffer still plays (for the audio tests, which pace
+    // their plays by it).
+    bool playing(int cue) const;
 
   private:
     HINSTANCE__* library_ = nullptr;
