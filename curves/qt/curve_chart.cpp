@@ -16,6 +16,19 @@ constexpr int kMarkSize = 12;
 
 enum class MarkShape { Triangle, Diamond, Star };
 
+// How each of a sensor's mark series looks, in their order: an invalid fill
+// is the sensor's colour.
+struct MarkLook {
+    MarkShape shape;
+    QColor fill;
+    const char* name;
+};
+const MarkLook kMarkLooks[] = {
+    {MarkShape::Triangle, QColor(), "Alarm wärmer"},
+    {MarkShape::Diamond, QColor(), "Alarm kälter"},
+    {MarkShape::Star, QColor(Qt::black), "Fehlmessung"},
+    {MarkShape::Star, QColor(Qt::white), "Fehlmessung ohne Messwert davor"}};
+
 // The round step (1, 2 or 5 times a power of ten) nearest above `rough`.
 double roundStep(double rough) {
     if (!(rough > 0) || !std::isfinite(rough)) return 1;
@@ -80,11 +93,11 @@ void replaceIfChanged(QXYSeries* series, const QList<QPointF>& points) {
 }  // namespace
 
 std::vector<MarkKey> markKeys() {
-    return {
-        {markImage(MarkShape::Triangle, Qt::gray), QStringLiteral("Alarm wärmer")},
-        {markImage(MarkShape::Diamond, Qt::gray), QStringLiteral("Alarm kälter")},
-        {markImage(MarkShape::Star, Qt::black), QStringLiteral("Fehlmessung")},
-        {markImage(MarkShape::Star, Qt::white), QStringLiteral("Fehlmessung ohne Messwert davor")}};
+    std::vector<MarkKey> keys;
+    for (const MarkLook& look : kMarkLooks)
+        keys.push_back({markImage(look.shape, look.fill.isValid() ? look.fill : QColor(Qt::gray)),
+                        QString::fromUtf8(look.name)});
+    return keys;
 }
 
 // Ten well-told-apart colours first; beyond them every sensor gets a hue of
@@ -181,15 +194,14 @@ void CurveChart::arrangeLegend() {
 // per sensor and kind serves all recordings, since marks need no gaps.
 void CurveChart::addMarkSeries(std::size_t sensor, QColor colour) {
     if (marks_.size() <= sensor) marks_.resize(sensor + 1);
-    const MarkShape shapes[] = {MarkShape::Triangle, MarkShape::Diamond, MarkShape::Star,
-                                MarkShape::Star};
-    const QColor fills[] = {colour, colour, Qt::black, Qt::white};
+    static_assert(std::size(kMarkLooks) == kMarkSeries);
     for (int kind = 0; kind < kMarkSeries; ++kind) {
+        const MarkLook& look = kMarkLooks[kind];
         auto* points = new QLineSeries;
         points->setPen(Qt::NoPen);
         points->setPointsVisible(true);
         points->setMarkerSize(kMarkSize);
-        points->setLightMarker(markImage(shapes[kind], fills[kind]));
+        points->setLightMarker(markImage(look.shape, look.fill.isValid() ? look.fill : colour));
         addSeries(points);
         seriesOfSensor_[sensor].push_back(points);
         marks_[sensor].series[kind] = points;

@@ -23,8 +23,7 @@ namespace {
 // one segment), and the words before and after the offset's lie inside.
 class RowWindow final : public QAccessibleTextInterface {
   public:
-    RowWindow(QString text, std::int64_t start) : text_(std::move(text)), start_(start) {}
-    std::int64_t start() const { return start_; }
+    explicit RowWindow(QString text) : text_(std::move(text)) {}
 
     QString text(int from, int to) const override { return text_.mid(from, to - from); }
     int characterCount() const override { return static_cast<int>(text_.size()); }
@@ -43,7 +42,6 @@ class RowWindow final : public QAccessibleTextInterface {
 
   private:
     QString text_;
-    std::int64_t start_;  // the window's first offset in the whole text
 };
 
 enum class Side { Before, At, After };
@@ -86,7 +84,7 @@ std::optional<QString> askAround(const LogbookView& view, int offset, int* start
     const std::int64_t from = view.offsetOf({first, 0});
     const std::int64_t to =
         last + 1 < view.rowCount() ? view.offsetOf({last + 1, 0}) : view.textLength();
-    const RowWindow window(view.text(from, to), from);
+    const RowWindow window(view.text(from, to));
     QString answer = query(window, static_cast<int>(offset - from), start, end);
     if (*start >= 0) *start += static_cast<int>(from);
     if (*end >= 0) *end += static_cast<int>(from);
