@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# kelvinor_exe_figures.sh BUILD-WINDOWS: Kelvinor.exe's start-up time,
+# kelvinor_exe_figures.sh BUILD-WINDOWS: Kelvinor-Demo.exe's start-up time,
 # resident memory and idle CPU under Wine, on an Xvfb display of its own.
 # The demonstration edition starts in an empty folder (the scan's nine
 # batches find nothing); times are from the start of wine to the first
@@ -17,15 +17,15 @@ trap 'wineserver -k 2>/dev/null || true; kill $wm_pid $xvfb_pid 2>/dev/null || t
 start_xvfb 1280x1024x24
 start_openbox "$xvfb_display"
 export DISPLAY=$xvfb_display
-cp "$build/logger/Kelvinor.exe" "$build/logger/Horalux.exe" "$work/"
+cp "$build/logger/Kelvinor-Demo.exe" "$build/logger/Horalux.exe" "$work/"
 wineboot >/dev/null 2>&1 || true # the prefix's own processes run already
 now() { date +%s.%N; }
 since() { awk -v a="$began" -v b="$(now)" 'BEGIN { printf "%.2f", b - a }'; }
 began=$(now)
-(cd "$work" && exec wine Kelvinor.exe) >/dev/null 2>&1 &
+(cd "$work" && exec wine Kelvinor-Demo.exe) >/dev/null 2>&1 &
 notice=$(await 'Kelvinor: DEMO-Info')
 echo "DEMO notice after the scan: $(since) s (the scan's own pauses: 1.09 s)"
-pid=$(pgrep -f 'Kelvinor.exe' | head -n 1)
+pid=$(pgrep -f 'Kelvinor-Demo.exe' | head -n 1)
 rss() { awk '/^VmRSS/ { printf "%.1f MB", $2 / 1024 }' "/proc/$pid/status"; }
 echo "resident at the notice: $(rss)"
 key "$notice" Return

@@ -3,11 +3,13 @@
 # cpack makes the zip and the NSIS installer; the zip must hold the programs,
 # the batch files and the read-me. The installer runs silently under Wine
 # into a folder of its own, with a start-menu entry and an uninstaller. The
-# installed Kelvinor.exe is then driven through the window system (xdotool on
-# Xvfb with openbox, as a user's keyboard and mouse): DEMO notice, title,
-# start, interval, file name, cycles, stop, No. The log must hold the
-# demonstration readings in order, and LastLogFile.dat must equal it byte for
-# byte. Last, the uninstaller removes what the installer put there.
+# installed programs are then driven through the window system (xdotool on
+# Xvfb with openbox, as a user's keyboard and mouse): Kelvinor-Demo.exe with
+# DEMO notice, title, start, interval, file name, cycles, stop, No, and the
+# log must hold the demonstration readings in order; Kelvinor.exe, the
+# edition for real sensors, with a stand-in DigiTemp beside it, and the log
+# must hold its readings. LastLogFile.dat must equal each log byte for byte.
+# Last, the uninstaller removes what the installer put there.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 . "$(dirname "$0")/wine_windows.sh"
@@ -30,14 +32,14 @@ cpack -G NSIS >/dev/null
 zip=$(ls Kelvinor-*-win64.zip)
 setup=$(ls Kelvinor-*-setup.exe)
 contents=$(unzip -Z1 "$zip")
-for file in Kelvinor.exe Horalux.exe LIESMICH.txt KELVBUS.BAT DATALINE.BAT \
+for file in Kelvinor.exe Kelvinor-Demo.exe Horalux.exe LIESMICH.txt KELVBUS.BAT DATALINE.BAT \
     COM1READ.BAT COM5READ.BAT COM9READ.BAT; do
     grep -qx "${zip%.zip}/$file" <<<"$contents" || fail "$zip lacks $file"
 done
 echo "zip: $(wc -l <<<"$contents") files"
 
 # The programs need no DLL beyond Windows' own.
-for program_file in Kelvinor.exe Horalux.exe; do
+for program_file in Kelvinor.exe Kelvinor-Demo.exe Horalux.exe; do
     dlls=$(x86_64-w64-mingw32-objdump -p "logger/$program_file" | sed -n 's/^\tDLL Name: //p')
     grep -viE '^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|ole32|oleaut32|advapi32|ws2_32|winmm|msvcrt|uuid|shlwapi)\.dll$' <<<"$dlls" &&
         fail "$program_file needs a DLL that Windows does not have"
@@ -54,7 +56,8 @@ wine reg delete "HKLM\\$uninstall_key" /f >/dev/null 2>&1 || true
 wine reg delete "HKCU\\$uninstall_key" /f >/dev/null 2>&1 || true
 wine "$setup" /S '/D=C:\KelvinorTest'
 wineserver -w
-for file in Kelvinor.exe Horalux.exe KELVBUS.BAT COM1READ.BAT DATALINE.BAT LIESMICH.txt Uninstall.exe; do
+for file in Kelvinor.exe Kelvinor-Demo.exe Horalux.exe KELVBUS.BAT COM1READ.BAT DATALINE.BAT LIESMICH.txt \
+    Uninstall.exe; do
     [ -f "$installed/$file" ] || fail "the installer did not install $file"
 done
 # Under Wine the user is an administrator: the installation stays the user's
@@ -64,6 +67,8 @@ wine reg query "HKCU\\$uninstall_key" /v UninstallString >/dev/null 2>&1 ||
 ! wine reg query "HKLM\\$uninstall_key" >/dev/null 2>&1 || fail "an uninstall entry under HKLM"
 shortcut=$(find "$WINEPREFIX/drive_c/users" -path '*Start Menu*' -name 'Kelvinor.lnk' | head -n 1)
 [ -n "$shortcut" ] || fail "no start-menu entry in the user's start menu"
+demo_shortcut=$(find "$WINEPREFIX/drive_c/users" -path '*Start Menu*' -name 'Kelvinor-Demo.lnk' | head -n 1)
+[ -n "$demo_shortcut" ] || fail "no start-menu entry for the demonstration edition"
 echo "installed into C:\\KelvinorTest for the user, with a start-menu entry"
 
 
@@ -73,27 +78,39 @@ echo "installed into C:\\KelvinorTest for the user, with a start-menu entry"
 documents=$(wine cmd /c 'echo %USERPROFILE%' | tr -d '\r')
 documents_unix=$(winepath -u "$documents\\Documents")
 rm -f "$documents_unix"/KELVINOR-*.KLV
-# record_demo FOLDER COMMAND...: starts the program in FOLDER and records as a
-# user would: DEMO notice, title, start, the offered interval S5, the
-# default file name, three cycles, stop, No; returns once the program has ended.
-record_demo() {
-    local folder=$1 question=
-    shift
+# record EDITION FOLDER COMMAND...: starts the program in FOLDER and records
+# as a user would: the DEMO notice (demo) or the port scan (live), title,
+# start, the offered interval, the default file name, three rows, stop, No;
+# returns once the program has ended.
+record() {
+    local edition=$1 folder=$2 question= logs=${LOGS:-$documents_unix}
+    shift 2
+    rm -f "$logs"/KELVINOR-*.KLV
     (cd "$folder" && exec "$@") >"$work/kelvinor.out" 2>&1 &
     program=$!
     program_output=$work/kelvinor.out
-    key "$(await 'Kelvinor: DEMO-Info')" Return
-    prompt=$(await 'Kelvinor: Eingabe einer Überschrift')
+    if [ "$edition" = demo ]; then
+        key "$(await 'Kelvinor: DEMO-Info')" Return
+    else
+        await "Kelvinor: Prüfung 'COM1' - 'COM9' auf 1-Wire-Sensoren" >/dev/null
+    fi
+    prompt=$(await 'Kelvinor: Eingabe einer Überschrift' 60)
     type_into "$prompt" 'Probe unter Wine'
     key "$prompt" Return
     main=$(await 'Kelvinor für 1-Wire-Sensoren')
     sleep 1
     # The start button at (482, 595), 150 x 20 in the client area.
     xdotool mousemove --window "$main" 557 605 click 1
-    # The shortest interval the demonstration's sensors allow, S5, as offered.
+    # The shortest interval the sensors allow, as offered.
     key "$(await 'Kelvinor: Zeitintervall für Datenerfassung')" Return
     key "$(await 'Kelvinor: Logfile-Dateiname')" Return # the default name
-    sleep 12 # three cycles of 5 s
+    local rows=0
+    for _ in $(seq 300); do
+        rows=$(cat "$logs"/KELVINOR-*.KLV 2>/dev/null | grep -cE '^[0-9]{2}\.[0-9]{2}\.[0-9]{4}'$'\t' || true)
+        [ "$rows" -ge 3 ] && break
+        sleep 0.2
+    done
+    [ "$rows" -ge 3 ] || fail "$* wrote $rows rows in 60 s"
     # The stop button at (639, 595).
     xdotool mousemove --window "$main" 714 605 click 1
     for _ in $(seq 100); do
@@ -111,7 +128,7 @@ record_demo() {
     program=
 }
 
-record_demo "$installed" wine Kelvinor.exe
+record demo "$installed" wine Kelvinor-Demo.exe
 
 log=$(ls "$documents_unix"/KELVINOR-*.KLV 2>/dev/null | head -n 1)
 [ -n "$log" ] || fail "no log in the Documents folder"
@@ -139,7 +156,7 @@ echo "recorded $count rows under Wine; LastLogFile.dat equals the log"
 if [ -n "${KELVINOR_LINUX_PROGRAM:-}" ]; then
     linux=$work/linux
     mkdir -p "$linux"
-    HOME=$linux QT_QPA_PLATFORM=xcb record_demo "$linux" "$KELVINOR_LINUX_PROGRAM"
+    LOGS=$linux HOME=$linux QT_QPA_PLATFORM=xcb record demo "$linux" "$KELVINOR_LINUX_PROGRAM"
     linux_log=$(ls "$linux"/KELVINOR-*.KLV 2>/dev/null | head -n 1)
     [ -n "$linux_log" ] || fail "the Linux edition left no log"
     # normalised LOG ROWS: the log without dates, times and name, keeping
@@ -165,13 +182,33 @@ else
 fi
 rm -f "$log"
 
-# The start-menu entry starts the installed program in its folder.
+# The edition for real sensors, with a stand-in for DigiTemp for Windows
+# beside it that answers for two sensors on COM2, as the read-me tells a user
+# to place DigiTemp.
+cp tests/windows/digitemp_stand_in.exe "$installed/digitemp_DS9097.exe"
+printf 'COM2 10A8B16B0108005D 21.50\r\nCOM2 1092C76B01080063 -3.25\r\n' >"$installed/STANDIN.TXT"
+record live "$installed" wine Kelvinor.exe
+log=$(ls "$documents_unix"/KELVINOR-*.KLV 2>/dev/null | head -n 1)
+[ -n "$log" ] || fail "Kelvinor.exe left no log in the Documents folder"
+cmp "$log" "$installed/LastLogFile.dat" || fail "LastLogFile.dat differs from Kelvinor.exe's log"
+grep -q 'mit der ID 10A8B16B0108005D' "$log" || fail "Kelvinor.exe's log does not name the sensor: $(head -c 600 "$log")"
+live_rows=$(tr -d '\r' <"$log" | grep -E '^[0-9]{2}\.[0-9]{2}\.[0-9]{4}'$'\t' | cut -f 3-4)
+[ "$(sort -u <<<"$live_rows")" = $'21,50\t-3,25' ] ||
+    fail "Kelvinor.exe's rows are not the stand-in's readings: $live_rows"
+echo "Kelvinor.exe read the two sensors on COM2 in $(wc -l <<<"$live_rows") rows"
+rm -f "$log"
+
+# The start-menu entries start the installed programs in their folder.
 program_output=$work/shortcut.out
-wine start /unix "$shortcut" >"$program_output" 2>&1
+wine start /unix "$demo_shortcut" >"$program_output" 2>&1
 await 'Kelvinor: DEMO-Info' >/dev/null
-wine taskkill /F /IM Kelvinor.exe >/dev/null 2>&1 || true  # this prefix's only
+wine taskkill /F /IM Kelvinor-Demo.exe >/dev/null 2>&1 || true  # this prefix's only
 wineserver -w
-echo "the start-menu entry started Kelvinor.exe"
+wine start /unix "$shortcut" >"$program_output" 2>&1
+await "Kelvinor: Prüfung 'COM1' - 'COM9' auf 1-Wire-Sensoren" >/dev/null
+wine taskkill /F /IM Kelvinor.exe >/dev/null 2>&1 || true
+wineserver -w
+echo "the start-menu entries started Kelvinor.exe and Kelvinor-Demo.exe"
 
 # Installing again into another folder removes the first installation.
 second=$WINEPREFIX/drive_c/KelvinorZwei

@@ -1,10 +1,11 @@
 # Sourced: finding and driving Wine's windows on an X display through the
 # window system, as a user's keyboard and mouse would (xdotool, XTEST).
-# await TITLE prints the id of the visible window with exactly that title
-# (30 s at most; $program_output names a file whose tail a failure shows).
-await() {  # await TITLE: the id of the window with that title
+# await TITLE [SECONDS] prints the id of the visible window with exactly
+# that title (30 s unless told; $program_output names a file whose tail a
+# failure shows).
+await() {  # await TITLE [SECONDS]: the id of the window with that title
     local id
-    for _ in $(seq 300); do
+    for _ in $(seq $((${2:-30} * 10))); do
         id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | tail -n 1 || true)
         if [ -n "$id" ]; then
             echo "$id"

@@ -1,4 +1,6 @@
-// Kelvinor for Windows: the program on Win32's own windows and DirectSound.
+// Kelvinor for Windows: the program on Win32's own windows and DirectSound,
+// built twice: Kelvinor.exe for real sensors, Kelvinor-Demo.exe with three
+// simulated ones (KELVINOR_PROGRAM_DEMO_MODE 0 or 1).
 #include "logger/application/startup.h"
 #include "logger/desktop/win32/direct_sound_output.h"
 #include "logger/desktop/win32/win32_desktop.h"
@@ -14,5 +16,5 @@ int main() {
     kelvinor::Host host{
         desktop, clock, sound, *starter, kelvinor::startSocketLayer, kelvinor::endProcess};
     static kelvinor::ProgramState state;  // large: not on the stack
-    kelvinor::startUp(state, host);
+    kelvinor::startUp(state, host, KELVINOR_PROGRAM_DEMO_MODE);
 }
