@@ -38,12 +38,33 @@ for file in Kelvinor.exe Kelvinor-Demo.exe Horalux.exe LIESMICH.txt KELVBUS.BAT 
 done
 echo "zip: $(wc -l <<<"$contents") files"
 
-# The programs need no DLL beyond Windows' own.
+# The programs need no DLL beyond Windows' own. The shipped files carry no
+# debugging sections, and Windows finds in each the icon, the version and a
+# manifest asking for the common controls 6, no elevation and GDI scaling.
+unzip -q -o "$zip" -d "$work/zip"
+declare -A descriptions=(
+    [Kelvinor.exe]='Kelvinor: Datenlogger für 1-Wire-Temperatursensoren'
+    [Kelvinor-Demo.exe]='Kelvinor: Datenlogger für 1-Wire-Temperatursensoren (Demonstration)'
+    [Horalux.exe]='Horalux: Wochentag, Datum und Uhrzeit')
 for program_file in Kelvinor.exe Kelvinor-Demo.exe Horalux.exe; do
-    dlls=$(x86_64-w64-mingw32-objdump -p "logger/$program_file" | sed -n 's/^\tDLL Name: //p')
+    shipped=$work/zip/${zip%.zip}/$program_file
+    dlls=$(x86_64-w64-mingw32-objdump -p "$shipped" | sed -n 's/^\tDLL Name: //p')
     grep -viE '^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|ole32|oleaut32|advapi32|ws2_32|winmm|msvcrt|uuid|shlwapi)\.dll$' <<<"$dlls" &&
         fail "$program_file needs a DLL that Windows does not have"
+    ! x86_64-w64-mingw32-objdump -h "$shipped" | grep -q '\.debug_' ||
+        fail "$program_file is shipped with its debugging sections"
+    resources=$(wine tests/windows/resource_check.exe "$(winepath -w "$shipped")" | tr -d '\r')
+    for expected in 'icons: 1' "FileVersion: $(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' CMakeCache.txt)" \
+        'ProductName: Kelvinor' "FileDescription: ${descriptions[$program_file]}"; do
+        grep -qx "$expected" <<<"$resources" || fail "$program_file: no '$expected' in
+$resources"
+    done
+    for expected in 'name="Microsoft.Windows.Common-Controls"' 'version="6.0.0.0"' \
+        'level="asInvoker"' '>true</gdiScaling>'; do
+        grep -q "^manifest: .*$expected" <<<"$resources" || fail "$program_file: no $expected in its manifest"
+    done
 done
+echo "the shipped programs: stripped, with icon, version and manifest"
 
 # The installer asks for no elevation: it installs for the user who runs it.
 grep -aq 'requestedExecutionLevel level="asInvoker"' "$setup" ||
