@@ -57,7 +57,7 @@ int main() {
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = clockProcedure;
     windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // the arrow
+    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));            // the arrow
     windowClass.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));  // the project's
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kClassName;
