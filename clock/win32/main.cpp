@@ -2,6 +2,7 @@
 // own, started and terminated by Kelvinor.
 // clang-format off
 #include <windows.h>
+#include <commctrl.h>
 // clang-format on
 
 #include <string>
@@ -52,6 +53,10 @@ LRESULT CALLBACK clockProcedure(HWND window, UINT message, WPARAM w, LPARAM l) {
 }  // namespace
 
 int main() {
+    // The manifest asks for the common controls 6, which hold the STATIC
+    // class of the clock's field: they must be loaded before it is made.
+    INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
     faceBrush = GetSysColorBrush(COLOR_BTNFACE);
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);

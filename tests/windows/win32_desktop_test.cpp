@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -83,12 +84,16 @@ void later(int delayMs, std::function<void()> action) {
     SetTimer(nullptr, 0, static_cast<UINT>(delayMs), runPendingAction);
 }
 
+void pumpMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+}
+
 // Looks for a top-level window of a class and title, serving the queue meanwhile.
 HWND awaitWindow(const wchar_t* className, const wchar_t* title, int timeoutMs = 10000) {
     for (int waited = 0; waited < timeoutMs; waited += 50) {
         if (HWND found = FindWindowW(className, title)) return found;
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        pumpMessages();
         Sleep(50);
     }
     return nullptr;
@@ -446,6 +451,38 @@ TEST_F(Win32Windows, LogbookKeepsEveryLineAndClears) {
     EXPECT_EQ(shown(), L"erste");
 }
 
+TEST_F(Win32Windows, LogbookShowsTheNewestRowWholeAndFromItsLeftEdge) {
+    RealWindows real;
+    real.desktop.openWindow({mainWindow, "Hauptfenster", 800, 650, true});
+    real.desktop.createControl({logbook, mainWindow, ControlKind::Logbook, 10, 40, 780, 510, ""});
+    HWND control = real.desktop.control(logbook);
+    const auto topLeftOf = [&](int line) {
+        POINTL at{};
+        const auto first = SendMessageW(control, EM_LINEINDEX, static_cast<WPARAM>(line), 0);
+        SendMessageW(control, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), first);
+        return at;
+    };
+    const std::string row = "09.12.2026\t04:34:36  \t21,50\t-3,25";
+    const std::string alarmRow =
+        row + "\t" + std::string(150, ' ') +
+        "WARNALARM: 21,50°C = Sensor Nr. 1/ID 10A8B16B0108005D = 'Kühlraum "
+        "hinten links'"_cp;
+    for (int i = 0; i < 80; ++i) {
+        real.desktop.appendLogbookLine(logbook, i % 7 == 3 ? alarmRow : row);
+        pumpMessages();
+        if (i < 30 && i % 7 != 3) continue;  // before the view is full, and rows after an alarm
+        const int last = static_cast<int>(SendMessageW(control, EM_GETLINECOUNT, 0, 0)) - 1;
+        RECT client;
+        GetClientRect(control, &client);
+        const POINTL newest = topLeftOf(last);
+        const int lineHeight = newest.y - topLeftOf(last - 1).y;
+        ASSERT_GT(lineHeight, 0) << "row " << i;
+        EXPECT_LE(newest.y + lineHeight, client.bottom) << "row " << i << " is not whole in view";
+        EXPECT_EQ(GetScrollPos(control, SB_HORZ), 0) << "row " << i;
+        EXPECT_LE(newest.x, 5) << "row " << i << " begins right of the view's left edge";
+    }
+}
+
 TEST_F(Win32Windows, ClockToggleStartsAndTerminatesHoralux) {
     fs::copy_file(HORALUX_EXE, "Horalux.exe");
     RealWindows real;
@@ -453,6 +490,12 @@ TEST_F(Win32Windows, ClockToggleStartsAndTerminatesHoralux) {
     real.state.clockProgramSize = static_cast<std::int64_t>(fs::file_size("Horalux.exe"));
     SendMessageW(real.desktop.control(clockToggle), BM_SETCHECK, BST_CHECKED, 0);
     toggleClock(real.state, real.host);
+    // A failed check must not leave the clock running: ctest would wait for it.
+    const std::shared_ptr<void> endClock(nullptr, [&](void*) {
+        if (real.state.clockProcess == 0) return;
+        SendMessageW(real.desktop.control(clockToggle), BM_SETCHECK, BST_UNCHECKED, 0);
+        toggleClock(real.state, real.host);
+    });
     HWND clock = awaitWindow(L"Horalux", L"Horalux");
     ASSERT_NE(clock, nullptr);
     RECT client, outer;
@@ -464,7 +507,11 @@ TEST_F(Win32Windows, ClockToggleStartsAndTerminatesHoralux) {
     EXPECT_EQ(outer.left, 1043);
     EXPECT_EQ(outer.top, 769);
     EXPECT_FALSE(GetWindowLongW(clock, GWL_STYLE) & WS_MAXIMIZEBOX);
-    HWND field = FindWindowExW(clock, nullptr, L"Static", nullptr);
+    // Its one child, made just after the window (with the common controls 6
+    // its class has a versioned name).
+    HWND field = nullptr;
+    for (int i = 0; i < 100 && field == nullptr; ++i, Sleep(50))
+        field = FindWindowExW(clock, nullptr, nullptr, nullptr);
     ASSERT_NE(field, nullptr);
     Sleep(1200);
     const std::wstring text = textOf(field);

@@ -65,6 +65,20 @@ const wchar_t* logbookClass() {
     return name;
 }
 
+// The logbook's view after a row: the newest row at its foot and the view at
+// its left edge, where the date and time are. The caret goes to the start of
+// that row: at the end of a row wider than the view it would scroll the view
+// sideways.
+void showNewestRow(HWND logbook) {
+    const auto lines = SendMessageW(logbook, EM_GETLINECOUNT, 0, 0);
+    const auto start = static_cast<LONG>(
+        SendMessageW(logbook, EM_LINEINDEX, static_cast<WPARAM>(lines > 0 ? lines - 1 : 0), 0));
+    CHARRANGE caret{start, start};
+    SendMessageW(logbook, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+    SendMessageW(logbook, WM_HSCROLL, SB_LEFT, 0);
+    SendMessageW(logbook, WM_VSCROLL, SB_BOTTOM, 0);
+}
+
 void centreOnScreen(HWND window, int outerWidth, int outerHeight) {
     const int x = (GetSystemMetrics(SM_CXSCREEN) - outerWidth) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - outerHeight) / 2;
@@ -207,6 +221,12 @@ void Win32Desktop::createControl(const ControlSpec& layout) {
     if (layout.kind == ControlKind::Logbook) {
         // No limit on the logbook's length (RichEdit's default is 32 KB).
         SendMessageW(handle, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+        // The text laid out in the view above the horizontal scroll bar: by
+        // default the rich edit counts the bar's height as view, and its
+        // bottom row lies hidden under the bar.
+        RECT view;
+        GetClientRect(handle, &view);
+        SendMessageW(handle, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&view));
     }
     if (layout.kind == ControlKind::ProgressBar) {
         SendMessageW(handle, PBM_SETRANGE32, 0, layout.rangeMaximum);
@@ -337,7 +357,7 @@ void Win32Desktop::appendLogbookLine(int id, const std::string& line) {
             entry->logbookLines -= kLogbookTrimLines;
         }
     }
-    SendMessageW(entry->handle, WM_VSCROLL, SB_BOTTOM, 0);
+    showNewestRow(entry->handle);
 }
 
 void Win32Desktop::clearLogbook(int id) {
