@@ -14,6 +14,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <sstream>
 #include <thread>
 
 #include "logger/seams/control_ids.h"
@@ -462,6 +464,80 @@ TEST(Recording, TheCopyFollowsChangesBehindTheProgramsBack) {
     EXPECT_NE(readFile(r.logPath).find("NOTE\r\n06.12.2026\t23:59:04"), std::string::npos);
     EXPECT_EQ(readFile("LastLogFile.dat"), readFile(r.logPath));
     EXPECT_EQ(r.rowsInLog(), 6);
+}
+
+// The rows of a log's text: its lines that begin with a date.
+std::vector<std::string> rowsOf(const std::string& log) {
+    std::vector<std::string> rows;
+    std::istringstream lines(log);
+    for (std::string line; std::getline(lines, line);)
+        if (line.starts_with("06.12.2026\t") || line.starts_with("07.12.2026\t"))
+            rows.push_back(line);
+    return rows;
+}
+
+TEST(Recording, ALogTruncatedReplacedOrDeletedBehindTheProgramsBackLosesNoRow) {
+    struct Case {
+        std::string name;
+        std::function<void(const std::string& log)> touch;
+        std::string logbookEntry;
+        std::size_t firstKept = 0;  // the first of the written rows that both files keep
+    };
+    const auto replaceWith = [](const std::string& log, const std::string& bytes) {
+        writeFile(log + ".neu", bytes);  // saved aside, then renamed over the log
+        fs::rename(log + ".neu", log);
+    };
+    const std::string restored = " Sie wurde aus 'LastLogFile.dat' wiederhergestellt ***";
+    const Case cases[] = {
+        {"truncated", [](const std::string& log) { std::ofstream(log, std::ios::trunc); },
+         "*** Die Log-Datei wurde von einem anderen Programm gekürzt." + restored},
+        {"replaced", [&](const std::string& log) { replaceWith(log, "fremde Datei\r\n"); },
+         "*** Die Log-Datei wurde von einem anderen Programm ersetzt." + restored},
+        {"deleted", [](const std::string& log) { fs::remove(log); },
+         "*** Die Log-Datei wurde von einem anderen Programm gelöscht." + restored},
+        {"saved by a spreadsheet",
+         [&](const std::string& log) {
+             std::string text = readFile(log);
+             std::replace(text.begin(), text.end(), '\t', ';');
+             replaceWith(log, text);
+         },
+         "*** Die Log-Datei wurde von einem anderen Programm ersetzt." + restored},
+        // Nothing to restore from: the rows that come go on under a header of their own.
+        {"deleted with its copy",
+         [](const std::string& log) {
+             fs::remove(log);
+             fs::remove("LastLogFile.dat");
+         },
+         "*** Die Log-Datei wurde von einem anderen Programm gelöscht. Sie wird mit neuem Kopf "
+         "fortgesetzt ***",
+         3},
+    };
+    for (const Case& c : cases) {
+        DemoRecording r;
+        r.start();
+        std::vector<std::string> written;  // every row as the program wrote it
+        for (int m = 0; m < 6; ++m)
+            r.desktop.doAt(kScanMs + 2000LL * m + 1, [&] {
+                const std::vector<std::string> rows = rowsOf(readFile(r.logPath));
+                if (!rows.empty()) written.push_back(rows.back());
+            });
+        r.desktop.doAt(kScanMs + 4500, [&] { c.touch(r.logPath); });
+        r.desktop.clickAt(kScanMs + 10500, stopButton);
+        r.desktop.answerMessage(kAnswerNo);
+        r.scenario.runStartUp(1);
+        const std::string log = readFile(r.logPath);
+        EXPECT_EQ(written.size(), 6u) << c.name;
+        EXPECT_EQ(
+            rowsOf(log),
+            std::vector(written.begin() + static_cast<long>(std::min(c.firstKept, written.size())),
+                        written.end()))
+            << c.name;
+        EXPECT_EQ(readFile("LastLogFile.dat"), log) << c.name;
+        EXPECT_TRUE(log.starts_with("# # #  TEMPERATURERFASSUNG PER KELVINOR  # # #\r\n"))
+            << c.name;
+        const Lines& book = r.desktop.at(logbook).logbook;
+        EXPECT_EQ(std::count(book.begin(), book.end(), utf8ToCp1252(c.logbookEntry)), 1) << c.name;
+    }
 }
 
 #ifndef _WIN32  // a small disk of its own: tmpfs in a user and mount namespace

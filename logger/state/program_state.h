@@ -32,6 +32,9 @@ struct LogFileTracking {
     bool usable = false;         // the log file could be opened when the recording started
     FileIdentity afterOwnWrite;  // the log file as the program's last write left it
     FileIdentity copyAfterSave;  // the copy as the last save left it
+    // The log file as this program's last append or restore left it: while
+    // it is the same file and no shorter, it still holds every row written.
+    FileIdentity written;
     // Header lines whose append failed (a full disk): they go before the
     // next append that lands, so no row is ever written without its header.
     std::string waitingHeader;

@@ -28,10 +28,9 @@ void writeToLogFile(ProgramState& state, const std::vector<std::string>& lines,
     // program wrote; any other change makes the next save copy it whole.
     const bool ownState = identifyFile(path) == state.logFile.afterOwnWrite;
     const bool written = appendDurably(path, bytes);
-    if (written && ownState)
-        state.logFile.afterOwnWrite = identifyFile(path);
-    else
-        state.logFile.afterOwnWrite = FileIdentity{};
+    const FileIdentity after = written ? identifyFile(path) : FileIdentity{};
+    state.logFile.afterOwnWrite = written && ownState ? after : FileIdentity{};
+    if (written) state.logFile.written = after;
     if (written)
         state.logFile.waitingHeader.clear();
     else if (kind == LinesAre::Header)
@@ -43,6 +42,64 @@ void writeToBoth(ProgramState& state, Host& host, const std::vector<std::string>
                  LinesAre kind = LinesAre::Other) {
     writeToLogFile(state, lines, kind);
     for (const std::string& line : lines) host.desktop.appendLogbookLine(logbook, line);
+}
+
+// The log file still holds everything this program wrote into it: the same
+// file, no shorter (another program may have appended to it).
+bool holdsWhatWasWritten(const FileIdentity& now, const FileIdentity& written) {
+    return !written.exists || (now.exists && now.device == written.device &&
+                               now.inode == written.inode && now.size >= written.size);
+}
+
+// The lines of the header after the recording's title block: file, interval,
+// start, the alarm limits and the column names.
+std::vector<std::string> startLines(const ProgramState& state) {
+    return {"",
+            "Log-Datei:\t" + state.logFileName,
+            "Log-Intervall:\t" + state.intervalText + " (S=Sekunden, M=Minuten, H=Stunden, T=Tage)",
+            "",
+            "*** Start der Datenaufzeichnung ***",
+            "",
+            "Start-Datum:\t" + state.startDate,
+            "Start-Uhrzeit:\t" + state.startTime,
+            "",
+            state.alarmPlusRow,
+            state.alarmMinusRow,
+            "",
+            state.columnHeader};
+}
+
+// Before the program appends to the log file: when another program has
+// truncated, replaced or deleted it (a spreadsheet saving it, an editor, a
+// log rotation), the rows written so far live on only in "LastLogFile.dat".
+// The log is then made again from that copy, and the next save must not copy
+// the foreign file over it. Where the copy is not the one the last save left,
+// the log goes on with its header written anew. The logbook says which.
+void recoverLogWrittenByOthers(ProgramState& state, Host& host) {
+    LogFileTracking& tracking = state.logFile;
+    if (!tracking.usable) return;
+    const FileIdentity now = identifyFile(state.logFileName);
+    if (holdsWhatWasWritten(now, tracking.written)) return;
+    const bool sameFile =
+        now.exists && now.device == tracking.written.device && now.inode == tracking.written.inode;
+    const std::string what = !now.exists ? "gelöscht"_cp : sameFile ? "gekürzt"_cp : "ersetzt";
+    const bool copyIntact = tracking.copyAfterSave.exists &&
+                            identifyFile(state.lastLogFileName) == tracking.copyAfterSave;
+    std::string how;
+    if (copyIntact && replaceWithCopy(state.lastLogFileName, state.logFileName)) {
+        tracking.written = tracking.afterOwnWrite = identifyFile(state.logFileName);
+        how = "Sie wurde aus '" + state.lastLogFileName + "' wiederhergestellt";
+    } else {
+        std::string header;
+        for (const std::string& line : headerBlock(state, HeaderFor::LogFile))
+            header += line + "\r\n";
+        for (const std::string& line : startLines(state)) header += line + "\r\n";
+        tracking.waitingHeader = header + tracking.waitingHeader;
+        tracking.written = tracking.afterOwnWrite = tracking.copyAfterSave = FileIdentity{};
+        how = "Sie wird mit neuem Kopf fortgesetzt";
+    }
+    host.desktop.appendLogbookLine(logbook, "*** Die Log-Datei wurde von einem anderen Programm " +
+                                                what + ". " + how + " ***");
 }
 
 std::string readingsOf(const std::string& dataLine) {
@@ -86,17 +143,11 @@ void writeLogHeader(ProgramState& state, Host& host) {
     }
     state.alarmPlusRow = withDecimalComma(state.alarmPlusRow);
     state.alarmMinusRow = withDecimalComma(state.alarmMinusRow);
-    writeToBoth(
-        state, host,
-        {"", "Log-Datei:\t" + state.logFileName,
-         "Log-Intervall:\t" + state.intervalText + " (S=Sekunden, M=Minuten, H=Stunden, T=Tage)",
-         "", "*** Start der Datenaufzeichnung ***", "", "Start-Datum:\t" + state.startDate,
-         "Start-Uhrzeit:\t" + state.startTime, "", state.alarmPlusRow, state.alarmMinusRow, "",
-         state.columnHeader},
-        LinesAre::Header);
+    writeToBoth(state, host, startLines(state), LinesAre::Header);
 }
 
 void writeLogRow(ProgramState& state, Host& host) {
+    recoverLogWrittenByOthers(state, host);
     const std::string tail = readingsOf(state.dataLine) + "\t" + state.alarmText;
     writeToLogFile(state, {state.rowDate + "\t" + state.rowTime + tail});
     const LocalTime now = host.clock.localNow();
@@ -110,6 +161,8 @@ void saveLogFile(ProgramState& state) {
     const std::string copy = state.lastLogFileName;
     const FileIdentity logNow = identifyFile(log);
     if (!logNow.regular) return;  // only regular files are copied
+    // A log that lost what the program wrote is never copied over the copy.
+    if (!holdsWhatWasWritten(logNow, state.logFile.written)) return;
     const FileIdentity copyNow = identifyFile(copy);
     // The copy holds the log as it stood at the last save when neither file
     // changed behind the program's back: then the new bytes are appended.
@@ -126,6 +179,7 @@ void saveLogFile(ProgramState& state) {
 
 void writeLogEnd(ProgramState& state, Host& host, const std::string& endDate,
                  const std::string& endTime) {
+    recoverLogWrittenByOthers(state, host);
     writeToBoth(state, host,
                 {"", "Ende-Datum:\t" + endDate, "Ende-Uhrzeit:\t" + endTime, "",
                  "*** Ende der Datenaufzeichnung ***"});
