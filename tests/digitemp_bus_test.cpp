@@ -193,6 +193,49 @@ TEST_F(RealDigiTemp, ASensorWhoseReadHangsReadsTheFaultCodeInTime) {
               std::string::npos);
 }
 
+TEST_F(RealDigiTemp, AWrappedDigiTempIsBoundedWithAllItStarts) {
+    // The program in COMPORTS.TXT or DIGITEMP.TOOL may be a script that starts
+    // DigiTemp (or anything) without exec; its children are bounded too, and
+    // none outlives the batch.
+    struct Case {
+        std::string wrapper;   // the second sensor's read
+        std::string dataLine;  // after the read
+    };
+    const Case cases[] = {
+        // Hangs in a child of the wrapper, which holds the output pipe.
+        {"[ \"$3\" = 1 ] && { sleep 1002; exit 0; }\nexec digitemp_DS9097 \"$@\"\n",
+         "0\t-10.25\t85.00\t0.00"},
+        // Reads, and leaves a child behind that holds the output.
+        {"[ \"$3\" = 1 ] && { sleep 1003 & }\nexec digitemp_DS9097 \"$@\"\n",
+         "0\t-10.25\t21.50\t0.00"},
+    };
+    SimulatedBus bus(kRomA + " 21.5\n" + kRomB + " -10.25\n" + kRomC + " 0\n");
+    installBusScripts(bus.link());
+    writeFile("kelvinor.ini", "READ_TIME 10\n");  // a read may take 3 x 10 + 1000 ms
+    Scenario scenario;
+    scenario.runStartUpAndClose(0);
+    ASSERT_EQ(scenario.state.sensorCount, 3);
+    for (const Case& c : cases) {
+        writeProgram("wrapped-digitemp", c.wrapper);
+        writeFile("DIGITEMP.TOOL", "./wrapped-digitemp\n");
+        const double seconds = secondsOf([&] { readAllSensors(scenario.state, scenario.host); });
+        EXPECT_EQ(scenario.state.dataLine, c.dataLine) << c.wrapper;
+        EXPECT_LT(seconds, 5.0) << c.wrapper;
+        EXPECT_EQ(system("pgrep -f 'slee[p] 100[23]' >/dev/null"), 256) << c.wrapper;
+    }
+    // A search whose wrapped DigiTemp hangs in a child: no sensors, in time, nothing left.
+    installBusScripts("/dev/null");
+    writeProgram("hanging-wrapper", "sleep 1004\n");
+    std::string ports = readFile("COMPORTS.TXT");
+    ports.replace(ports.find("COM3 /dev/null"), 14, "COM3 /dev/null ./hanging-wrapper");
+    writeFile("COMPORTS.TXT", ports);
+    Scenario scan;
+    const double seconds = secondsOf([&] { EXPECT_EQ(scan.runStartUpAndClose(0), 0); });
+    EXPECT_EQ(scan.state.sensorPort, 0);
+    EXPECT_LT(seconds, 9.0);
+    EXPECT_EQ(system("pgrep -f 'slee[p] 1004' >/dev/null"), 256);
+}
+
 TEST_F(RealDigiTemp, ABusWithoutSensorsEndsTheProgram) {
     SimulatedBus bus("");
     installBusScripts(bus.link());

@@ -219,6 +219,15 @@ TEST(ProgramStart, ABatchGivenUpEndsWithEverythingItStarted) {
         eventually([] { return !running("background.pid") && !running("foreground.pid"); }));
 }
 
+TEST(ProgramStart, WhatABatchLeftBehindEndsWithIt) {
+    TemporaryWorkFolder folder;
+    writeFile("LEAVING.BAT", "sleep 1031 &\necho $! > background.pid\n");
+    Scenario scenario;
+    scenario.state.commandInterpreter = "command";
+    EXPECT_TRUE(runBusCommand(scenario.state, scenario.host, "/cLEAVING.BAT", [] { return false; }));
+    EXPECT_TRUE(eventually([] { return !running("background.pid"); }));
+}
+
 TEST(ProgramStart, ABatchNeverOutlivesTheProgram) {
     for (const int signal : {SIGKILL, SIGTERM}) {
         TemporaryWorkFolder folder;

@@ -119,8 +119,10 @@ pid_t spawn(const std::string& program, const std::vector<std::string>& argument
 // Runs `program` under a guardian process that leads a session and process
 // group of its own, in which the program and all it starts run. The guardian
 // ends the whole group when this process ends, however it ends (it asks the
-// kernel for a signal at its parent's death); otherwise it waits for the
-// program and ends with it. Between fork and exec only system calls are made.
+// kernel for a signal at its parent's death), and when the program ends:
+// nothing the program left behind in its group outlives it. The guardian
+// ends with its group (its exit status is not asked for). Between fork and
+// exec only system calls are made.
 pid_t spawnGuarded(const std::string& program, const std::vector<std::string>& arguments,
                    const std::string& workingFolder, bool hidden) {
     std::vector<char*> argv;
@@ -160,7 +162,8 @@ pid_t spawnGuarded(const std::string& program, const std::vector<std::string>& a
     int status = 0;
     while (child > 0 && waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    _exit(child > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : 127);
+    kill(0, SIGKILL);
+    _exit(127);
 }
 
 // Waits up to `timeoutMs` for the child to end (reaping it); true when it has.
