@@ -1,9 +1,16 @@
 // The clock toggle with the real Horalux process.
+#include "logger/features/clock_control/clock_control.h"
+
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <vector>
 
 #include "logger/seams/control_ids.h"
 #include "tests/support/scenario.h"
@@ -70,6 +77,48 @@ TEST(ClockControl, ClosingTheMainWindowOrEndingARecordingTerminatesTheClock) {
         EXPECT_EQ(r.scenario.runStartUp(1), 0);
         EXPECT_GT(running, 1);
         EXPECT_TRUE(alive(running) == false) << recording;
+    }
+}
+
+// The processes below `pid` that have not ended (zombies count as ended).
+std::vector<pid_t> livingDescendants(pid_t pid) {
+    std::vector<pid_t> found;
+    FILE* children = popen(("pgrep -P " + std::to_string(pid)).c_str(), "r");
+    for (int child = 0; children != nullptr && std::fscanf(children, "%d", &child) == 1;) {
+        const std::string stat = readFile("/proc/" + std::to_string(child) + "/stat");
+        if (!stat.empty() && stat[stat.rfind(')') + 2] != 'Z') found.push_back(child);
+        for (const pid_t below : livingDescendants(child)) found.push_back(below);
+    }
+    if (children != nullptr) pclose(children);
+    return found;
+}
+
+TEST(ClockControl, TheClockEndsWithAProgramThatIsKilled) {
+    for (const int signal : {SIGTERM, SIGKILL}) {
+        ClockRun r;
+        const pid_t program = fork();
+        if (program == 0) {
+            startClock(r.scenario.state, r.scenario.host);
+            for (;;) pause();
+        }
+        std::vector<pid_t> clock;
+        EXPECT_TRUE(eventually([&] {
+            clock = livingDescendants(program);
+            return std::any_of(clock.begin(), clock.end(), [](pid_t pid) {
+                return readFile("/proc/" + std::to_string(pid) + "/comm") == "Horalux\n";
+            });
+        })) << "signal "
+            << signal;
+        kill(program, signal);
+        waitpid(program, nullptr, 0);
+        EXPECT_TRUE(eventually([&] {
+            return std::none_of(clock.begin(), clock.end(), [](pid_t pid) {
+                const std::string stat = readFile("/proc/" + std::to_string(pid) + "/stat");
+                return !stat.empty() && stat[stat.rfind(')') + 2] != 'Z';
+            });
+        })) << "the clock outlived a program ended by signal "
+            << signal;
+        for (const pid_t pid : clock) kill(pid, SIGKILL);  // none, unless the check failed
     }
 }
 

@@ -20,6 +20,7 @@ namespace kelvinor {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::eventually;
 using testing::readFile;
 using testing::Scenario;
 using testing::TemporaryWorkFolder;
@@ -39,14 +40,6 @@ bool isZombieChild(pid_t pid) {
     const std::string status = readFile("/proc/" + std::to_string(pid) + "/stat");
     const auto close = status.rfind(')');
     return close != std::string::npos && status.size() > close + 2 && status[close + 2] == 'Z';
-}
-
-bool eventually(const std::function<bool()>& condition) {
-    for (int i = 0; i < 500; ++i) {
-        if (condition()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return condition();
 }
 
 TEST(ProgramStart, CommandLineQuotesTheFileOnce) {
@@ -224,7 +217,8 @@ TEST(ProgramStart, WhatABatchLeftBehindEndsWithIt) {
     writeFile("LEAVING.BAT", "sleep 1031 &\necho $! > background.pid\n");
     Scenario scenario;
     scenario.state.commandInterpreter = "command";
-    EXPECT_TRUE(runBusCommand(scenario.state, scenario.host, "/cLEAVING.BAT", [] { return false; }));
+    EXPECT_TRUE(
+        runBusCommand(scenario.state, scenario.host, "/cLEAVING.BAT", [] { return false; }));
     EXPECT_TRUE(eventually([] { return !running("background.pid"); }));
 }
 

@@ -466,16 +466,6 @@ TEST(Recording, TheCopyFollowsChangesBehindTheProgramsBack) {
     EXPECT_EQ(r.rowsInLog(), 6);
 }
 
-// The rows of a log's text: its lines that begin with a date.
-std::vector<std::string> rowsOf(const std::string& log) {
-    std::vector<std::string> rows;
-    std::istringstream lines(log);
-    for (std::string line; std::getline(lines, line);)
-        if (line.starts_with("06.12.2026\t") || line.starts_with("07.12.2026\t"))
-            rows.push_back(line);
-    return rows;
-}
-
 TEST(Recording, ALogTruncatedReplacedOrDeletedBehindTheProgramsBackLosesNoRow) {
     struct Case {
         std::string name;
@@ -518,7 +508,7 @@ TEST(Recording, ALogTruncatedReplacedOrDeletedBehindTheProgramsBackLosesNoRow) {
         std::vector<std::string> written;  // every row as the program wrote it
         for (int m = 0; m < 6; ++m)
             r.desktop.doAt(kScanMs + 2000LL * m + 1, [&] {
-                const std::vector<std::string> rows = rowsOf(readFile(r.logPath));
+                const std::vector<std::string> rows = logRows(readFile(r.logPath));
                 if (!rows.empty()) written.push_back(rows.back());
             });
         r.desktop.doAt(kScanMs + 4500, [&] { c.touch(r.logPath); });
@@ -528,7 +518,7 @@ TEST(Recording, ALogTruncatedReplacedOrDeletedBehindTheProgramsBackLosesNoRow) {
         const std::string log = readFile(r.logPath);
         EXPECT_EQ(written.size(), 6u) << c.name;
         EXPECT_EQ(
-            rowsOf(log),
+            logRows(log),
             std::vector(written.begin() + static_cast<long>(std::min(c.firstKept, written.size())),
                         written.end()))
             << c.name;

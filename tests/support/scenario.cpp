@@ -1,11 +1,13 @@
 #include "tests/support/scenario.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 #include "logger/application/startup.h"
 
@@ -128,6 +130,14 @@ std::string commandOutput(const std::string& command) {
         out.append(buffer, n);
     if (pipe != nullptr) pclose(pipe);
     return out;
+}
+
+bool eventually(const std::function<bool()>& condition) {
+    for (int i = 0; i < 500; ++i) {
+        if (condition()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return condition();
 }
 
 std::vector<std::string> logRows(const std::string& log) {

@@ -16,7 +16,10 @@ bool clockInstalled(const ProgramState& state) {
 
 void startClock(ProgramState& state, Host& host) {
     if (!clockInstalled(state)) return;
-    state.clockProcess = startProgram(host, std::string(clockProgramFile()), "", "", kKeepHandle);
+    // In a group of its own under a guardian: the clock ends with this
+    // program however it ends, also when it is killed.
+    state.clockProcess =
+        startProgram(host, std::string(clockProgramFile()), "", "", kKeepHandle | kOwnGroup);
     state.clockRunning = 1;
 }
 

@@ -293,7 +293,9 @@ void PosixProgramStarter::terminate(ProcessHandle handle) {
         if (kept_.erase(handle) == 0) return;  // only our own children, and each once
     }
     const auto pid = static_cast<pid_t>(handle);
-    kill(pid, SIGKILL);
+    // A guardian leads the group its program runs in (one that has not yet
+    // made it has not started the program either).
+    if (kill(-pid, SIGKILL) != 0) kill(pid, SIGKILL);
     waitFor(pid);
 }
 
