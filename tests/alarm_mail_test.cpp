@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 
 #include "logger/features/mail/mail_encoding.h"
+#include "logger/features/mail/mail_message.h"
 #include "logger/seams/control_ids.h"
 #include "logger/seams/files.h"
 #include "logger/text/cp1252.h"
@@ -29,7 +32,8 @@ struct AlarmRecording {
     std::vector<std::string> copies;  // LastLogFile.dat after each alarm cycle's row
 
     // Three demonstration cycles, sensor 1 warmer than 4: an alarm in every one.
-    int run(const std::string& settings, int cycles = 3) {
+    // The stop click comes a second after the last cycle, or at `stopAt`.
+    int run(const std::string& settings, int cycles = 3, std::int64_t stopAt = -1) {
         if (!settings.empty()) writeFile("KelvEmail.ini", settings);
         ScriptedDesktop& d = scenario.desktop;
         d.answerPrompt("Keller");
@@ -41,7 +45,7 @@ struct AlarmRecording {
         for (int m = 0; m < cycles; ++m)
             d.doAt(1090 + 2250LL * m + 1,
                    [this] { copies.push_back(readFile("LastLogFile.dat")); });
-        d.clickAt(1090 + 2250LL * (cycles - 1) + 1000, stopButton);
+        d.clickAt(stopAt >= 0 ? stopAt : 1090 + 2250LL * (cycles - 1) + 1000, stopButton);
         d.answerMessage(kAnswerNo);
         return scenario.runStartUp(1);
     }
@@ -156,6 +160,36 @@ TEST(AlarmMail, ARecordingsAlarmsGoOverStartTlsWithALogin) {
                   std::string::npos)
             << parsed;
     }
+}
+
+TEST(AlarmMail, AStopClickDuringTheEmailGivesItUpAtOnce) {
+    // A server that takes the connection and never greets, and deadlines far
+    // beyond the test's time: only the stop click can end the e-mail.
+    std::vector<std::string> heard;
+    using Steady = std::chrono::steady_clock;
+    std::atomic<Steady::time_point> accepted = Steady::time_point::max();
+    ScriptedSmtpServer server(
+        [&](SmtpConversation& c) {
+            accepted = Steady::now();
+            heard.push_back(c.readCommand());
+        },
+        loopbackAddress(), 25);
+    AlarmRecording r;
+    r.scenario.host.mailTimeouts = {60'000, 60'000, 60'000, 300'000, 60'000};
+    // The stop click comes while the server keeps silent, 0.3 s after it took the connection.
+    r.scenario.desktop.clickWhen(
+        [&] { return Steady::now() - accepted.load() > std::chrono::milliseconds(300); },
+        stopButton);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(r.run(settings("+Anhang"), 1, 60'000), 0);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    server.finish();
+    EXPECT_EQ(r.scenario.state.alarmCount, 1);
+    EXPECT_EQ(logRows(readFile("log.KLV")).size(), 1u);
+    EXPECT_TRUE(readFile("log.KLV").ends_with("*** Ende der Datenaufzeichnung ***\r\n"));
+    EXPECT_EQ(heard, std::vector<std::string>{"QUIT"});  // the server listened: told so
+    EXPECT_LT(seconds, 10.0) << "the stop waited for the server";
 }
 
 TEST(AlarmMail, AnUnreachableServerNeverStopsTheRecording) {

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <memory>
 #include <thread>
 
@@ -241,6 +242,65 @@ TEST(SmtpDialogue, TheWholeDialogueHasADeadline) {
     EXPECT_LT(s.seconds, 2.5);
     // Greeting, EHLO and MAIL fit in 1.2 s; the dialogue ends during the recipients.
     EXPECT_LT(s.seen.at(0).size(), 5u);
+}
+
+TEST(SmtpDialogue, GivingUpEndsEveryHostileDialogueAtOnce) {
+    // Deadlines far beyond the test's time: only giving up can end these
+    // dialogues. It is asked for 0.5 s after the send began.
+    struct Case {
+        std::string name;
+        Answer answer;
+        bool attachment = false;  // 40 MB, for a server that stops reading
+    };
+    const auto tarpit = [](SmtpConversation& c, const std::string& command) -> std::string {
+        std::this_thread::sleep_for(std::chrono::milliseconds(command == "<greeting>" ? 0 : 2000));
+        return politeAnswer(c, command);
+    };
+    const Case cases[] = {
+        {"a silent greeting",
+         [](SmtpConversation& c, const std::string&) -> std::string {
+             return silentUntilClosed(c);
+         }},
+        {"silence after EHLO",
+         [](SmtpConversation& c, const std::string& command) -> std::string {
+             return command == "<greeting>" ? politeAnswer(c, command) : silentUntilClosed(c);
+         }},
+        {"a tarpit", tarpit},
+        {"a reply that never ends",
+         [](SmtpConversation& c, const std::string& command) -> std::string {
+             if (command != "EHLO dummy") return politeAnswer(c, command);
+             trickle(c, "250-x\r\n");
+             return "<close>";
+         }},
+        {"a server that stops reading",
+         [](SmtpConversation& c, const std::string& command) -> std::string {
+             if (command != "DATA") return politeAnswer(c, command);
+             c.send("354 go\r\n");
+             std::this_thread::sleep_for(std::chrono::seconds(2));
+             return "<close>";
+         },
+         true},
+    };
+    TemporaryWorkFolder folder;
+    writeFile("big.txt", std::string(40'000'000, 'L'));
+    for (const Case& c : cases) {
+        auto owned = letter();
+        MailMessage& m = *owned;
+        m.setTimeouts({60'000, 60'000, 60'000, 300'000, 60'000});
+        if (c.attachment) {
+            ASSERT_TRUE(m.attachFile("big.txt", "big.txt", "text/plain"));
+        }
+        const auto start = std::chrono::steady_clock::now();
+        m.setGiveUp([&] {
+            return std::chrono::steady_clock::now() - start > std::chrono::milliseconds(500);
+        });
+        const Sent s = sendThrough(c.answer, m);
+        EXPECT_FALSE(s.ok) << c.name;
+        EXPECT_EQ(s.status, kMailFailed) << c.name;
+        EXPECT_LT(s.seconds, 1.5) << c.name << ": the send went on after it was given up";
+        std::printf("%s: ended %.2f s after the send began (given up at 0.50 s)\n", c.name.c_str(),
+                    s.seconds);
+    }
 }
 
 TEST(SmtpDialogue, TheDateIsTheTimeTheMessageDataIsMade) {

@@ -3,6 +3,7 @@
 // optionally encrypted with TLS once it stands.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -32,12 +33,24 @@ class TcpClient {
     bool startTls(const std::string& hostName, int timeoutMs);
     void close();
 
+    // Asked between short steps of every wait (connection, sends, replies,
+    // handshake): once it says yes, each wait ends at once and fails. A stop
+    // click during an alarm e-mail ends the dialogue so.
+    void setGiveUp(std::function<bool()> giveUp) { giveUp_ = std::move(giveUp); }
+    // Whether the dialogue was given up; asks the hook when it has not been.
+    bool givenUp() {
+        if (!givenUp_ && giveUp_ && giveUp_()) givenUp_ = true;
+        return givenUp_;
+    }
+
     // The system's TLS state, defined by the platform.
     struct Tls;
 
   private:
     int fd_ = -1;
     std::unique_ptr<Tls> tls_;
+    std::function<bool()> giveUp_;
+    bool givenUp_ = false;
 };
 
 }  // namespace kelvinor

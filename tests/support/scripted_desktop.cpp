@@ -101,8 +101,19 @@ int ScriptedDesktop::showMessage(const std::string& title, const std::string& te
     return answer;
 }
 
+std::optional<WindowEvent> ScriptedDesktop::takeClickWhen() {
+    for (auto it = clicksWhen_.begin(); it != clicksWhen_.end(); ++it) {
+        if (!it->first()) continue;
+        const WindowEvent event = it->second;
+        clicksWhen_.erase(it);
+        return event;
+    }
+    return std::nullopt;
+}
+
 std::optional<WindowEvent> ScriptedDesktop::waitForEvent(std::int64_t timeoutMs) {
     auto takeDue = [this]() -> std::optional<WindowEvent> {
+        if (auto click = takeClickWhen()) return click;
         while (!events_.empty() && events_.front().atMs <= clock_.elapsedMs()) {
             const WindowEvent event = events_.front().event;
             const std::function<void()> action = events_.front().action;
@@ -130,6 +141,8 @@ std::optional<WindowEvent> ScriptedDesktop::waitForEvent(std::int64_t timeoutMs)
 }
 
 bool ScriptedDesktop::hasPendingEvent(const std::function<bool(const WindowEvent&)>& matches) {
+    for (const auto& [happened, event] : clicksWhen_)
+        if (happened() && matches(event)) return true;
     for (const Timed& timed : events_) {
         if (timed.atMs > clock_.elapsedMs()) break;
         if (timed.action) continue;

@@ -61,6 +61,12 @@ class ScriptedDesktop final : public Desktop {
     void closeAt(std::int64_t atMs, int window = 1) {
         queue({atMs, {WindowEvent::Kind::CloseRequest, window, 0}, {}});
     }
+    // A click that comes once `happened` says yes, whatever the fake time: for
+    // a click during real waits (a mail server's silence), which the fake
+    // clock does not see. `happened` may read what other threads set.
+    void clickWhen(std::function<bool()> happened, int control, int window = 1) {
+        clicksWhen_.push_back({std::move(happened), {WindowEvent::Kind::Control, window, control}});
+    }
     // Runs `action` (a change behind the program's back) in the first wait at or after `atMs`.
     void doAt(std::int64_t atMs, std::function<void()> action) {
         queue({atMs, {WindowEvent::Kind::Other, 0, 0}, std::move(action)});
@@ -118,6 +124,9 @@ class ScriptedDesktop final : public Desktop {
     std::deque<std::optional<std::string>> promptAnswers_;
     std::deque<int> messageAnswers_;
     std::deque<Timed> events_;
+    std::vector<std::pair<std::function<bool()>, WindowEvent>> clicksWhen_;
+    // The first click of clicksWhen_ whose moment has come, taken out.
+    std::optional<WindowEvent> takeClickWhen();
     std::int64_t timeLimitMs_ = 7LL * 24 * 3600 * 1000;
 };
 

@@ -30,7 +30,7 @@ std::string alarmMailBody(const ProgramState& state) {
     return body;
 }
 
-void sendAlarmMail(ProgramState& state, Host& host) {
+void sendAlarmMail(ProgramState& state, Host& host, const std::function<bool()>& giveUp) {
     ++state.alarmCount;
     state.mailMessage = std::make_unique<MailMessage>(state.mailSender, alarmMailSubject(state),
                                                       CharacterSet::Latin1);
@@ -41,6 +41,7 @@ void sendAlarmMail(ProgramState& state, Host& host) {
         message.attachFile("TempLogbuch-Kelvinor.txt", state.lastLogFileName, "text/plain");
     message.addRecipient(state.mailRecipient, kRecipientTo);
     message.setTimeouts(host.mailTimeouts);
+    message.setGiveUp(giveUp);
     const MailSecurity security = mailSecurityOf(state.mailSecurity);
     message.setLogin({security, state.mailUser, state.mailPassword});
     const MailServerAddress server = mailServerAddress(state.mailServer, security);

@@ -1,4 +1,6 @@
 #pragma once
+#include <functional>
+
 #include "logger/seams/host.h"
 #include "logger/state/program_state.h"
 
@@ -8,7 +10,9 @@ namespace kelvinor {
 std::string alarmMailSubject(const ProgramState& state);
 std::string alarmMailBody(const ProgramState& state);
 
-// Composes and sends one alarm e-mail, and waits for its end; the user sees nothing of it.
-void sendAlarmMail(ProgramState& state, Host& host);
+// Composes and sends one alarm e-mail, and waits for its end; the user sees
+// nothing of it. Once `giveUp` says yes (asked throughout the dialogue), the
+// e-mail is given up at once and counts as failed.
+void sendAlarmMail(ProgramState& state, Host& host, const std::function<bool()>& giveUp = {});
 
 }  // namespace kelvinor

@@ -61,7 +61,8 @@ bool awaitReply(Dialogue& dialogue, const char* code, std::string* text = nullpt
     bool any = false;
     bool closed = false;
     char buffer[4096];
-    for (int left = msUntil(deadline); !complete && left > 0; left = msUntil(deadline)) {
+    for (int left = msUntil(deadline); !complete && left > 0 && !dialogue.connection.givenUp();
+         left = msUntil(deadline)) {
         const long count =
             dialogue.connection.readSome(buffer, sizeof buffer, std::min(left, kPollMs));
         if (count < 0) {
@@ -291,29 +292,36 @@ bool MailMessage::sendMail(const std::string& server, int port, Clock& clock) {
         return fail();
     Dialogue dialogue{
         {}, timeouts_, SteadyClock::now() + std::chrono::milliseconds(timeouts_.dialogueMs)};
+    dialogue.connection.setGiveUp(giveUp_);
+    // A dialogue given up says QUIT if the server takes it at once, and ends.
+    const auto failed = [&] {
+        if (dialogue.connection.givenUp()) dialogue.connection.sendAll("QUIT\r\n", 0);
+        dialogue.connection.close();
+        return fail();
+    };
     if (!dialogue.connection.connect(server, port,
                                      msUntil(dialogue.deadlineIn(timeouts_.connectMs))))
-        return fail();
+        return failed();
     const auto encrypt = [&] {
         return dialogue.connection.startTls(server,
                                             msUntil(dialogue.deadlineIn(timeouts_.handshakeMs)));
     };
-    if (login_.security == MailSecurity::Tls && !encrypt()) return fail();
-    if (!awaitReply(dialogue, "220")) return fail();
+    if (login_.security == MailSecurity::Tls && !encrypt()) return failed();
+    if (!awaitReply(dialogue, "220")) return failed();
     status_ = kMailConnected;
     std::string ehloReply;
-    if (!command(dialogue, "EHLO dummy", "250", &ehloReply)) return fail();
+    if (!command(dialogue, "EHLO dummy", "250", &ehloReply)) return failed();
     if (login_.security == MailSecurity::StartTls) {
         // Only a server that offers it is asked; the greeting is repeated encrypted.
         if (!offered(ehloReply, "STARTTLS") || !command(dialogue, "STARTTLS", "220") ||
             !encrypt() || !command(dialogue, "EHLO dummy", "250", &ehloReply))
-            return fail();
+            return failed();
     }
-    if (!login_.user.empty() && !authenticate(dialogue, ehloReply, login_)) return fail();
-    if (!command(dialogue, "MAIL FROM:<" + sender_ + ">", "250")) return fail();
+    if (!login_.user.empty() && !authenticate(dialogue, ehloReply, login_)) return failed();
+    if (!command(dialogue, "MAIL FROM:<" + sender_ + ">", "250")) return failed();
     for (const Recipient& r : recipients_)
-        if (!command(dialogue, "RCPT TO:<" + r.address + ">", "250")) return fail();
-    if (!command(dialogue, "DATA", "354")) return fail();
+        if (!command(dialogue, "RCPT TO:<" + r.address + ">", "250")) return failed();
+    if (!command(dialogue, "DATA", "354")) return failed();
     status_ = 0;
     // The Date header carries the time at which the message data is made.
     const bool sent = writeMessage(clock.localNow(), [&](std::string_view piece) {
@@ -321,7 +329,7 @@ bool MailMessage::sendMail(const std::string& server, int port, Clock& clock) {
         status_ += static_cast<MailStatus>(piece.size());
         return true;
     });
-    if (!sent || !awaitReply(dialogue, "250")) return fail();
+    if (!sent || !awaitReply(dialogue, "250")) return failed();
     dialogue.send("QUIT\r\n");
     dialogue.connection.close();
     status_ = kMailFinished;

@@ -53,6 +53,10 @@ class MailMessage {
     bool attachFile(const std::string& name, const std::string& path, const std::string& type);
     void addRecipient(const std::string& address, unsigned kind);
     void setTimeouts(const MailTimeouts& timeouts) { timeouts_ = timeouts; }
+    // Asked between the short steps of every wait of the dialogue: once it
+    // says yes, the dialogue ends at once (QUIT where the server takes it)
+    // and the send has failed.
+    void setGiveUp(std::function<bool()> giveUp) { giveUp_ = std::move(giveUp); }
     void setLogin(MailLogin login) { login_ = std::move(login); }
     // The boundaries' numbers come from the program run's generator; a
     // message given none draws from a fresh one of its own.
@@ -82,6 +86,7 @@ class MailMessage {
     };
     bool fail();
     MailTimeouts timeouts_;
+    std::function<bool()> giveUp_;
     MailLogin login_;
     WindowsRandom ownNumbers_;
     WindowsRandom* numbers_ = &ownNumbers_;

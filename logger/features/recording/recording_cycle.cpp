@@ -78,8 +78,11 @@ void recordCycle(ProgramState& state, Host& host) {
     host.desktop.setTextColour(statusLine, state.colourRed);
     host.desktop.setText(statusLine, "STATUS: Die Datenaufzeichnung läuft..."_cp);
     saveLogFile(state);
-    // After the save, so that the attached copy holds this cycle's row.
-    if (!state.alarmText.empty() && state.mailSettingsSize >= 0) sendAlarmMail(state, host);
+    // After the save, so that the attached copy holds this cycle's row. A stop
+    // click or close request during the e-mail gives it up at once: the
+    // recording then stops at the next pass, without waiting for the server.
+    if (!state.alarmText.empty() && state.mailSettingsSize >= 0)
+        sendAlarmMail(state, host, [&] { return host.desktop.hasPendingEvent(isStopRequest); });
 }
 
 // Sleeps in the event wait until the next cycle is due or an event arrives; a

@@ -12,10 +12,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -32,19 +34,28 @@ int remainingMs(Clock::time_point deadline) {
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
-bool waitFor(int fd, short events, int timeoutMs) {
+// Whether the one waiting has given up (asked between the steps of a wait).
+using GivenUp = std::function<bool()>;
+// The step between two questions whether to give up.
+constexpr int kGiveUpStepMs = 50;
+
+bool waitFor(int fd, short events, int timeoutMs, const GivenUp& givenUp) {
     pollfd ready{fd, events, 0};
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
-        const int result = poll(&ready, 1, timeoutMs);
+        if (givenUp()) return false;
+        const int result = poll(&ready, 1, std::min(remainingMs(deadline), kGiveUpStepMs));
         if (result < 0 && errno == EINTR) continue;
-        return result > 0;
+        if (result != 0) return result > 0;
+        if (remainingMs(deadline) == 0) return false;
     }
 }
 
 // The first IPv4 address of a host name. getaddrinfo has no time limit of
 // its own, so it runs on a thread of its own that is abandoned (and ends by
 // itself later) when the answer does not come in time.
-std::optional<in_addr> resolveIpv4(const std::string& server, int timeoutMs) {
+std::optional<in_addr> resolveIpv4(const std::string& server, int timeoutMs,
+                                   const GivenUp& givenUp) {
     struct Lookup {
         std::mutex mutex;
         std::condition_variable done;
@@ -66,9 +77,11 @@ std::optional<in_addr> resolveIpv4(const std::string& server, int timeoutMs) {
         lookup->finished = true;
         lookup->done.notify_all();
     }).detach();
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     std::unique_lock lock(lookup->mutex);
-    lookup->done.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                          [&] { return lookup->finished; });
+    while (!lookup->finished && remainingMs(deadline) > 0 && !givenUp())
+        lookup->done.wait_for(
+            lock, std::chrono::milliseconds(std::min(remainingMs(deadline), kGiveUpStepMs)));
     return lookup->finished ? lookup->address : std::nullopt;
 }
 
@@ -88,10 +101,11 @@ struct TcpClient::Tls {
 namespace {
 
 // Waits as the last OpenSSL call asks; false on an error or at the deadline.
-bool awaitTls(SSL* session, int result, int fd, Clock::time_point deadline) {
+bool awaitTls(SSL* session, int result, int fd, Clock::time_point deadline,
+              const GivenUp& givenUp) {
     const int error = SSL_get_error(session, result);
-    if (error == SSL_ERROR_WANT_READ) return waitFor(fd, POLLIN, remainingMs(deadline));
-    if (error == SSL_ERROR_WANT_WRITE) return waitFor(fd, POLLOUT, remainingMs(deadline));
+    if (error == SSL_ERROR_WANT_READ) return waitFor(fd, POLLIN, remainingMs(deadline), givenUp);
+    if (error == SSL_ERROR_WANT_WRITE) return waitFor(fd, POLLOUT, remainingMs(deadline), givenUp);
     return false;
 }
 
@@ -123,7 +137,7 @@ class NoBrokenPipeSignal {
 };
 
 std::unique_ptr<TcpClient::Tls> handshake(int fd, const std::string& hostName,
-                                          Clock::time_point deadline) {
+                                          Clock::time_point deadline, const GivenUp& givenUp) {
     auto tls = std::make_unique<TcpClient::Tls>();
     tls->context = SSL_CTX_new(TLS_client_method());
     if (tls->context == nullptr) return nullptr;
@@ -148,13 +162,14 @@ std::unique_ptr<TcpClient::Tls> handshake(int fd, const std::string& hostName,
     for (;;) {
         const int result = SSL_connect(tls->session);
         if (result == 1) break;
-        if (!awaitTls(tls->session, result, fd, deadline)) return nullptr;
+        if (!awaitTls(tls->session, result, fd, deadline, givenUp)) return nullptr;
     }
     if (SSL_get_verify_result(tls->session) != X509_V_OK) return nullptr;
     return tls;
 }
 
-bool sendEncrypted(TcpClient::Tls& tls, int fd, std::string_view data, Clock::time_point deadline) {
+bool sendEncrypted(TcpClient::Tls& tls, int fd, std::string_view data, Clock::time_point deadline,
+                   const GivenUp& givenUp) {
     const NoBrokenPipeSignal quiet;
     while (!data.empty()) {
         std::size_t written = 0;
@@ -163,13 +178,13 @@ bool sendEncrypted(TcpClient::Tls& tls, int fd, std::string_view data, Clock::ti
             data.remove_prefix(written);
             continue;
         }
-        if (!awaitTls(tls.session, result, fd, deadline)) return false;
+        if (!awaitTls(tls.session, result, fd, deadline, givenUp)) return false;
     }
     return true;
 }
 
 long readEncrypted(TcpClient::Tls& tls, int fd, char* buffer, std::size_t size,
-                   Clock::time_point deadline) {
+                   Clock::time_point deadline, const GivenUp& givenUp) {
     const NoBrokenPipeSignal quiet;  // a read may send (renegotiation, alerts)
     for (;;) {
         std::size_t count = 0;
@@ -177,7 +192,8 @@ long readEncrypted(TcpClient::Tls& tls, int fd, char* buffer, std::size_t size,
         if (result == 1) return static_cast<long>(count);
         const int error = SSL_get_error(tls.session, result);
         if (error != SSL_ERROR_WANT_READ && error != SSL_ERROR_WANT_WRITE) return -1;
-        if (!awaitTls(tls.session, result, fd, deadline)) return remainingMs(deadline) > 0 ? -1 : 0;
+        if (!awaitTls(tls.session, result, fd, deadline, givenUp))
+            return remainingMs(deadline) > 0 && !givenUp() ? -1 : 0;
     }
 }
 
@@ -185,20 +201,21 @@ long readEncrypted(TcpClient::Tls& tls, int fd, char* buffer, std::size_t size,
 
 bool TcpClient::connect(const std::string& server, int port, int timeoutMs) {
     close();
+    const GivenUp givenUp = [this] { return this->givenUp(); };
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(port));
     if (inet_pton(AF_INET, server.c_str(), &address.sin_addr) != 1) {
         if (server.empty()) return false;
-        const std::optional<in_addr> found = resolveIpv4(server, timeoutMs);
+        const std::optional<in_addr> found = resolveIpv4(server, timeoutMs, givenUp);
         if (!found) return false;
         address.sin_addr = *found;
     }
     fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd_ < 0) return false;
     if (::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        if (errno != EINPROGRESS || !waitFor(fd_, POLLOUT, remainingMs(deadline))) {
+        if (errno != EINPROGRESS || !waitFor(fd_, POLLOUT, remainingMs(deadline), givenUp)) {
             close();
             return false;
         }
@@ -221,7 +238,8 @@ TcpClient::~TcpClient() {
 bool TcpClient::sendAll(std::string_view data, int timeoutMs) {
     if (fd_ < 0) return false;
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    if (tls_) return sendEncrypted(*tls_, fd_, data, deadline);
+    const GivenUp givenUp = [this] { return this->givenUp(); };
+    if (tls_) return sendEncrypted(*tls_, fd_, data, deadline, givenUp);
     while (!data.empty()) {
         const ssize_t sent = send(fd_, data.data(), data.size(), MSG_NOSIGNAL);
         if (sent > 0) {
@@ -230,7 +248,7 @@ bool TcpClient::sendAll(std::string_view data, int timeoutMs) {
         }
         if (sent < 0 && errno == EINTR) continue;
         if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) &&
-            waitFor(fd_, POLLOUT, remainingMs(deadline)))
+            waitFor(fd_, POLLOUT, remainingMs(deadline), givenUp))
             continue;
         return false;  // an error, or the peer stopped reading until the deadline
     }
@@ -239,10 +257,11 @@ bool TcpClient::sendAll(std::string_view data, int timeoutMs) {
 
 long TcpClient::readSome(char* buffer, std::size_t size, int timeoutMs) {
     if (fd_ < 0) return -1;
+    const GivenUp givenUp = [this] { return this->givenUp(); };
     if (tls_)
         return readEncrypted(*tls_, fd_, buffer, size,
-                             Clock::now() + std::chrono::milliseconds(timeoutMs));
-    if (!waitFor(fd_, POLLIN, timeoutMs)) return 0;
+                             Clock::now() + std::chrono::milliseconds(timeoutMs), givenUp);
+    if (!waitFor(fd_, POLLIN, timeoutMs, givenUp)) return 0;
     for (;;) {
         const ssize_t count = recv(fd_, buffer, size, 0);
         if (count < 0 && errno == EINTR) continue;
@@ -253,7 +272,8 @@ long TcpClient::readSome(char* buffer, std::size_t size, int timeoutMs) {
 
 bool TcpClient::startTls(const std::string& hostName, int timeoutMs) {
     if (fd_ < 0) return false;
-    tls_ = handshake(fd_, hostName, Clock::now() + std::chrono::milliseconds(timeoutMs));
+    tls_ = handshake(fd_, hostName, Clock::now() + std::chrono::milliseconds(timeoutMs),
+                     [this] { return givenUp(); });
     if (!tls_) close();
     return tls_ != nullptr;
 }

@@ -8,7 +8,9 @@
 
 #include "logger/seams/tcp_client.h"
 
+#include <algorithm>
 #include <chrono>
+#include <functional>
 
 namespace kelvinor {
 
@@ -24,17 +26,29 @@ int remainingMs(Clock::time_point deadline) {
     return left > 0 ? static_cast<int>(left) : 0;
 }
 
+// Whether the one waiting has given up (asked between the steps of a wait).
+using GivenUp = std::function<bool()>;
+// The step between two questions whether to give up.
+constexpr int kGiveUpStepMs = 50;
+
 // Waits until the socket can be written (or has connected) or read.
-bool waitFor(SOCKET socket, bool writing, int timeoutMs) {
-    fd_set set;
-    FD_ZERO(&set);
-    FD_SET(socket, &set);
-    fd_set failed;
-    FD_ZERO(&failed);
-    FD_SET(socket, &failed);
-    timeval wait{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
-    const int ready = select(0, writing ? nullptr : &set, writing ? &set : nullptr, &failed, &wait);
-    return ready > 0 && FD_ISSET(socket, &set) && !FD_ISSET(socket, &failed);
+bool waitFor(SOCKET socket, bool writing, int timeoutMs, const GivenUp& givenUp) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        if (givenUp()) return false;
+        fd_set set;
+        FD_ZERO(&set);
+        FD_SET(socket, &set);
+        fd_set failed;
+        FD_ZERO(&failed);
+        FD_SET(socket, &failed);
+        const int step = std::min(remainingMs(deadline), kGiveUpStepMs);
+        timeval wait{step / 1000, (step % 1000) * 1000};
+        const int ready =
+            select(0, writing ? nullptr : &set, writing ? &set : nullptr, &failed, &wait);
+        if (ready != 0) return ready > 0 && FD_ISSET(socket, &set) && !FD_ISSET(socket, &failed);
+        if (remainingMs(deadline) == 0) return false;
+    }
 }
 
 }  // namespace
@@ -66,8 +80,9 @@ bool TcpClient::connect(const std::string& server, int port, int timeoutMs) {
     ioctlsocket(socket, FIONBIO, &nonBlocking);
     const int result = ::connect(socket, found->ai_addr, static_cast<int>(found->ai_addrlen));
     freeaddrinfo(found);
-    const bool connected = result == 0 || (WSAGetLastError() == WSAEWOULDBLOCK &&
-                                           waitFor(socket, true, remainingMs(deadline)));
+    const bool connected =
+        result == 0 || (WSAGetLastError() == WSAEWOULDBLOCK &&
+                        waitFor(socket, true, remainingMs(deadline), [this] { return givenUp(); }));
     if (!connected) {
         closesocket(socket);
         return false;
@@ -81,7 +96,8 @@ bool TcpClient::sendAll(std::string_view data, int timeoutMs) {
     const auto socket = static_cast<SOCKET>(fd_);
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     while (!data.empty()) {
-        if (!waitFor(socket, true, remainingMs(deadline))) return false;
+        if (!waitFor(socket, true, remainingMs(deadline), [this] { return givenUp(); }))
+            return false;
         const int piece = data.size() > (1u << 20) ? (1 << 20) : static_cast<int>(data.size());
         const int sent = send(socket, data.data(), piece, 0);
         if (sent == SOCKET_ERROR) {
@@ -96,7 +112,7 @@ bool TcpClient::sendAll(std::string_view data, int timeoutMs) {
 long TcpClient::readSome(char* buffer, std::size_t size, int timeoutMs) {
     if (fd_ < 0) return -1;
     const auto socket = static_cast<SOCKET>(fd_);
-    if (!waitFor(socket, false, timeoutMs)) {
+    if (!waitFor(socket, false, timeoutMs, [this] { return givenUp(); })) {
         // Nothing came in time, unless the connection failed meanwhile.
         u_long waiting = 0;
         return ioctlsocket(socket, FIONREAD, &waiting) == 0 ? 0 : -1;
