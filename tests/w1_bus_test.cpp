@@ -42,11 +42,19 @@ TEST(W1Bus, ScanAnswerFileAndDataLineAsTheToolWouldLeaveThem) {
     device("3b-0000001a2b3c", "YES", "85000");     // power-on value
     device("28-0000063e1f2a", "YES", "4062");      // disappears before the read
     fs::create_directories("w1/01-000012345678");  // not a temperature sensor
+    device("28-00080zzzzzzz", "YES", "1000");      // names without a hex serial: left out
+    device("10-0008016bb1a", "YES", "1000");
     writeFile("kelvinor.ini", "READ_TIME 100\n");
     Scenario scenario;
     EXPECT_EQ(scenario.runStartUpAndClose(0), 0);
     EXPECT_EQ(scenario.state.sensorPort, 5);
     ASSERT_EQ(scenario.state.sensorCount, 5);
+    for (const std::string name : {"28-00080zzzzzzz", "10-0008016bb1a"})
+        EXPECT_NE(readFile("DIGITEMP.LOG")
+                      .find("  the device \"" + name +
+                            "\" has no serial number of 12 hex digits: left out\n"),
+                  std::string::npos)
+            << readFile("DIGITEMP.LOG");
     // DigiTemp's ROM order: family, serial lowest byte first, CRC; sorted.
     EXPECT_EQ(readFile("COM5READ.INI"),
               "Kelvinor: Busabfrage COM5\nSchnittstelle: w1 " + (folder.path() / "w1").string() +
