@@ -169,6 +169,26 @@ TEST(SmtpTls, NoPasswordEverGoesOverAPlainConnection) {
     }
 }
 
+TEST(SmtpTls, OnlyWellFormedEhloLinesOfferStartTls) {
+    // Lines that only look like an offer: the client never asks for STARTTLS
+    // and the send fails before any login.
+    for (const std::string reply :
+         {"250-test\r\n25 $STARTTLS\r\n250 OK\r\n", "250-test\r\n2500STARTTLS\r\n250 OK\r\n",
+          "250-test\r\n550 STARTTLS\r\n250 OK\r\n"}) {
+        ScriptedSmtpServer server([&](SmtpConversation& c) {
+            converse(c, [&](SmtpConversation& conversation, const std::string& command) {
+                return command.rfind("EHLO", 0) == 0 ? reply : politeAnswer(conversation, command);
+            });
+        });
+        const Sending s =
+            send("127.0.0.1", server.port(), {MailSecurity::StartTls, "wart", "geheim"});
+        EXPECT_FALSE(s.ok) << reply;
+        const auto seen = server.finish();
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_EQ(seen[0], std::vector<std::string>{"EHLO dummy"}) << reply;
+    }
+}
+
 TEST(SmtpTls, AHandshakeThatStopsEndsAtItsDeadline) {
     TemporaryWorkFolder folder;
     writeFile("log.txt", "Zeile\r\n");

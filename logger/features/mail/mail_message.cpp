@@ -116,7 +116,9 @@ std::optional<std::vector<std::string>> offered(const std::string& reply,
         std::string line = reply.substr(start, end - start);
         start = end + 1;
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.size() < 4) continue;
+        // Only the reply's own lines offer anything: "250-" or "250 " and the offer.
+        if (line.size() < 4 || line.compare(0, 3, "250") != 0 || (line[3] != '-' && line[3] != ' '))
+            continue;
         std::vector<std::string> words;
         std::string word;
         for (char c : line.substr(4) + ' ') {
