@@ -42,6 +42,7 @@ TEST(StartUp, DemonstrationEditionFillsTheDefaultsAndTouchesNoFile) {
     TemporaryWorkFolder folder;
     writeFile("kelvinor.ini", "READ_TIME 500\r\n");
     writeFile("digitemp.cfg", "TTY /dev/ttyS0\nREAD_TIME 1000\n");
+    writeFile("LastLogFile.dat.tmp", "half a copy");  // left by a program that was killed
     Scenario scenario;
     EXPECT_EQ(scenario.runStartUpAndClose(1), 0);
     const ProgramState& s = scenario.state;
@@ -76,7 +77,8 @@ TEST(StartUp, DemonstrationEditionFillsTheDefaultsAndTouchesNoFile) {
     EXPECT_EQ(s.readTimeLine, "READ_TIME 1000");
     EXPECT_EQ(s.readTimeMs, 1000);
     EXPECT_EQ(s.sensorCount, 3);
-    // The demonstration reads no settings; only the scan deleted the tool's settings.
+    // The demonstration reads no settings; only the scan deleted the tool's
+    // settings, and the start a half-made copy of the log.
     EXPECT_EQ(folderListing(), std::vector<std::string>{"kelvinor.ini"});
     EXPECT_EQ(readFile("kelvinor.ini"), "READ_TIME 500\r\n");
     EXPECT_EQ(s.sensorPort, 1);

@@ -6,6 +6,7 @@
 #include "logger/features/bus/port_scan.h"
 #include "logger/features/bus/sensor_buses.h"
 #include "logger/features/sound/sound_cues.h"
+#include "logger/seams/durable_files.h"
 #include "logger/seams/file_names.h"
 #include "logger/seams/files.h"
 #include "logger/seams/platform.h"
@@ -34,6 +35,8 @@ void startUp(ProgramState& state, Host& host, int demoMode) {
     state.logFileName = defaultLogFilePrefix();
     state.logFileExtension = ".KLV";
     state.lastLogFileName = "LastLogFile.dat";
+    // A copy half made when the program was killed (as large as the log).
+    deleteFile(copyAsideOf(state.lastLogFileName));
     state.colourGrey = kLightGrey;
     state.colourBlue = kBlue;
     state.colourRed = kRed;

@@ -33,6 +33,12 @@ bool appendTail(const std::string& source, std::int64_t offset, const std::strin
 // The last byte of a regular file; nothing for an empty or unreadable one.
 std::optional<char> lastByte(const std::string& path);
 
+// Where replaceWithCopy writes the copy before it renames it into place; a
+// program killed meanwhile leaves it there.
+inline std::string copyAsideOf(const std::string& target) {
+    return target + ".tmp";
+}
+
 // Replaces `target` with a synced copy of `source` (written aside, then renamed).
 bool replaceWithCopy(const std::string& source, const std::string& target);
 

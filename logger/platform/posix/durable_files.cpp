@@ -122,7 +122,7 @@ std::optional<char> lastByte(const std::string& path) {
 bool replaceWithCopy(const std::string& source, const std::string& target) {
     const int from = openRegular(source, O_RDONLY);
     if (from < 0) return false;
-    const std::string aside = target + ".tmp";
+    const std::string aside = copyAsideOf(target);
     unlink(native(aside).c_str());
     const int to = openRegular(aside, O_WRONLY | O_CREAT | O_EXCL);
     if (to < 0) {

@@ -134,7 +134,7 @@ std::optional<char> lastByte(const std::string& path) {
 bool replaceWithCopy(const std::string& source, const std::string& target) {
     const HANDLE from = openRegular(source, GENERIC_READ, OPEN_EXISTING);
     if (from == INVALID_HANDLE_VALUE) return false;
-    const std::string aside = target + ".tmp";
+    const std::string aside = copyAsideOf(target);
     DeleteFileW(toPath(aside).c_str());
     const HANDLE to = openRegular(aside, GENERIC_WRITE, CREATE_NEW);
     if (to == INVALID_HANDLE_VALUE) {
