@@ -53,8 +53,8 @@ LRESULT CALLBACK clockProcedure(HWND window, UINT message, WPARAM w, LPARAM l) {
 }  // namespace
 
 int main() {
-    // The manifest asks for the common controls 6, which hold the STATIC
-    // class of the clock's field: they must be loaded before it is made.
+    // The manifest asks for the common controls 6; a program that uses them
+    // registers them first, as Windows' documentation asks.
     INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     faceBrush = GetSysColorBrush(COLOR_BTNFACE);
