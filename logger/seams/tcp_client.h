@@ -37,6 +37,8 @@ class TcpClient {
     // handshake): once it says yes, each wait ends at once and fails. A stop
     // click during an alarm e-mail ends the dialogue so.
     void setGiveUp(std::function<bool()> giveUp) { giveUp_ = std::move(giveUp); }
+    // The longest a wait goes on before it asks again.
+    static constexpr int kGiveUpStepMs = 50;
     // Whether the dialogue was given up; asks the hook when it has not been.
     bool givenUp() {
         if (!givenUp_ && giveUp_ && giveUp_()) givenUp_ = true;

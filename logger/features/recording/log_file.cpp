@@ -30,11 +30,12 @@ void writeToLogFile(ProgramState& state, const std::vector<std::string>& lines,
     const bool written = appendDurably(path, bytes);
     const FileIdentity after = written ? identifyFile(path) : FileIdentity{};
     state.logFile.afterOwnWrite = written && ownState ? after : FileIdentity{};
-    if (written) state.logFile.written = after;
-    if (written)
+    if (written) {
+        state.logFile.written = after;
         state.logFile.waitingHeader.clear();
-    else if (kind == LinesAre::Header)
+    } else if (kind == LinesAre::Header) {
         state.logFile.waitingHeader = std::move(bytes);
+    }
 }
 
 // Each line to the log file, then the same line to the logbook.
@@ -44,11 +45,14 @@ void writeToBoth(ProgramState& state, Host& host, const std::vector<std::string>
     for (const std::string& line : lines) host.desktop.appendLogbookLine(logbook, line);
 }
 
+bool sameFile(const FileIdentity& a, const FileIdentity& b) {
+    return a.exists && b.exists && a.device == b.device && a.inode == b.inode;
+}
+
 // The log file still holds everything this program wrote into it: the same
 // file, no shorter (another program may have appended to it).
 bool holdsWhatWasWritten(const FileIdentity& now, const FileIdentity& written) {
-    return !written.exists || (now.exists && now.device == written.device &&
-                               now.inode == written.inode && now.size >= written.size);
+    return !written.exists || (sameFile(now, written) && now.size >= written.size);
 }
 
 // The lines of the header after the recording's title block: file, interval,
@@ -80,9 +84,9 @@ void recoverLogWrittenByOthers(ProgramState& state, Host& host) {
     if (!tracking.usable) return;
     const FileIdentity now = identifyFile(state.logFileName);
     if (holdsWhatWasWritten(now, tracking.written)) return;
-    const bool sameFile =
-        now.exists && now.device == tracking.written.device && now.inode == tracking.written.inode;
-    const std::string what = !now.exists ? "gelöscht"_cp : sameFile ? "gekürzt"_cp : "ersetzt";
+    const std::string what = !now.exists                       ? "gelöscht"_cp
+                             : sameFile(now, tracking.written) ? "gekürzt"_cp
+                                                               : "ersetzt";
     const bool copyIntact = tracking.copyAfterSave.exists &&
                             identifyFile(state.lastLogFileName) == tracking.copyAfterSave;
     std::string how;

@@ -36,8 +36,7 @@ int remainingMs(Clock::time_point deadline) {
 
 // Whether the one waiting has given up (asked between the steps of a wait).
 using GivenUp = std::function<bool()>;
-// The step between two questions whether to give up.
-constexpr int kGiveUpStepMs = 50;
+constexpr int kGiveUpStepMs = TcpClient::kGiveUpStepMs;
 
 bool waitFor(int fd, short events, int timeoutMs, const GivenUp& givenUp) {
     pollfd ready{fd, events, 0};

@@ -28,8 +28,7 @@ int remainingMs(Clock::time_point deadline) {
 
 // Whether the one waiting has given up (asked between the steps of a wait).
 using GivenUp = std::function<bool()>;
-// The step between two questions whether to give up.
-constexpr int kGiveUpStepMs = 50;
+constexpr int kGiveUpStepMs = TcpClient::kGiveUpStepMs;
 
 // Waits until the socket can be written (or has connected) or read.
 bool waitFor(SOCKET socket, bool writing, int timeoutMs, const GivenUp& givenUp) {
