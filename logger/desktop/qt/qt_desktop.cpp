@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "logger/desktop/qt/answer_window.h"
 #include "logger/desktop/qt/logbook_view.h"
 #include "logger/desktop/qt/qt_text.h"
 
@@ -243,6 +244,7 @@ void QtDesktop::openWindow(const WindowSpec& layout) {
     window->setWindowTitle(toQString(layout.title));
     const QSize client(layout.clientWidth, layout.clientHeight);
     window->setFixedSize(client);
+    if (!layout.withWindowButtons) askForCaptionOnly(*window);
     // The client size is the window's; centred by the outer size.
     new FramePlacement(*window, [client](QWidget& w, QMargins frame) {
         centreOnScreen(w, client + frameSize(frame));
@@ -417,6 +419,8 @@ std::string QtDesktop::askText(const std::string& title, const std::string& mess
         w.setFixedSize(QSize(300, 130) - frameSize(frame));
         centreOnScreen(w, QSize(300, 130));
     });
+    askForCaptionOnly(dialog);
+    keepOnScreen(dialog);
     dialog.show();
     field->setFocus(Qt::OtherFocusReason);
     InputGate::Open open(*gate_);
@@ -469,6 +473,8 @@ int QtDesktop::showMessage(const std::string& title, const std::string& text,
     box.setObjectName(QStringLiteral("showMessage"));
     box.setTextFormat(Qt::PlainText);
     box.setWindowModality(Qt::ApplicationModal);
+    askForCaptionOnly(box);
+    keepOnScreen(box);
     InputGate::Open open(*gate_);
     const int answer = box.exec();
     if (answer == QMessageBox::Yes) return kAnswerYes;
