@@ -7,10 +7,10 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QGraphicsScene>
 #include <QGraphicsTextItem>
 #include <QImage>
-#include <QLegendMarker>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStatusBar>
@@ -28,6 +28,7 @@
 #include "curves/qt/chart_export.h"
 #include "curves/qt/curve_chart.h"
 #include "curves/qt/curves_window.h"
+#include "curves/qt/time_ticks.h"
 
 namespace kurven {
 namespace {
@@ -118,8 +119,11 @@ TEST(CurvesProgram, RendersTheCurvesAndThresholdWhereTheValuesAre) {
     const LogDocument document = readLog(std::string_view(bytes.constData(), bytes.size()));
     CurveChart chart(QStringLiteral("known.KLV"));
     chart.update(document);
-    chart.resize(QSizeF(900, 500 - kMarkKeyHeight));  // the key below it
+    // Laid out as the program does: at the picture's size, then with the
+    // marks' key below it.
+    chart.resize(QSizeF(900, 500));
     chart.showAll();
+    chart.resize(QSizeF(900, 500 - kMarkKeyHeight));
     EXPECT_EQ(chart.title(), QStringLiteral("Gewächshaus"));
     // The fault code is no reading: the value axis does not reach up to 85.
     EXPECT_LT(chart.valueAxis()->max(), 40);
@@ -447,17 +451,73 @@ TEST(CurvesWindow, FollowsALogWhileItIsWrittenAndStartsAfreshWhenItIsReplaced) {
     EXPECT_EQ(window.chart()->pointsShown(), 4u);
 }
 
-TEST(CurvesWindow, TheLegendHidesAndShowsASensorWithItsThresholdAndMarks) {
+TEST(TimeTicks, OnRoundLocalTimesAcrossZoomsAndClockChanges) {
+    const QTimeZone berlin("Europe/Berlin");
+    const auto at = [&](const char* when) {
+        const QDateTime wall = QDateTime::fromString(QString::fromLatin1(when),
+                                                     QStringLiteral("dd.MM.yyyy hh:mm:ss.zzz"));
+        return QDateTime(wall.date(), wall.time(), berlin).toMSecsSinceEpoch();
+    };
+    struct Case {
+        const char* from;
+        const char* to;
+        std::vector<const char*> labels;  // "<br>" between date and time
+    };
+    const Case cases[] = {
+        {"09.12.2026 10:00:13.000",
+         "09.12.2026 14:12:13.000",
+         {"09.12.2026<br>11:00", "09.12.2026<br>12:00", "09.12.2026<br>13:00",
+          "09.12.2026<br>14:00"}},
+        {"09.12.2026 10:00:13.000",
+         "09.12.2026 10:04:13.000",
+         {"09.12.2026<br>10:01", "09.12.2026<br>10:02", "09.12.2026<br>10:03",
+          "09.12.2026<br>10:04"}},
+        {"09.12.2026 23:59:58.500",
+         "10.12.2026 00:00:29.000",
+         {"10.12.2026<br>00:00:00", "10.12.2026<br>00:00:05", "10.12.2026<br>00:00:10",
+          "10.12.2026<br>00:00:15", "10.12.2026<br>00:00:20", "10.12.2026<br>00:00:25"}},
+        // Spring: 02:00 does not exist; the lines stay on even hours.
+        {"29.03.2026 00:00:00.000",
+         "29.03.2026 12:00:00.000",
+         {"29.03.2026<br>00:00", "29.03.2026<br>03:00", "29.03.2026<br>04:00",
+          "29.03.2026<br>06:00", "29.03.2026<br>08:00", "29.03.2026<br>10:00",
+          "29.03.2026<br>12:00"}},
+        {"01.12.2026 00:00:00.000",
+         "09.12.2026 12:00:00.000",
+         {"01.12.2026", "03.12.2026", "05.12.2026", "07.12.2026", "09.12.2026"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> labels;
+        for (const TimeTick& tick : timeTicks(at(c.from), at(c.to), berlin))
+            labels.push_back(tick.label.toStdString());
+        EXPECT_EQ(labels, std::vector<std::string>(c.labels.begin(), c.labels.end())) << c.from;
+    }
+    // Through the repeated hour: 02:00 CEST to 02:00 CET in quarter hours,
+    // each tick a quarter hour of real time after the one before.
+    const qint64 from = at("25.10.2026 01:00:00.000") + 3'600'000;  // the first 02:00
+    const std::vector<TimeTick> ticks = timeTicks(from, from + 3'600'000 + 1, berlin, 4);
+    ASSERT_EQ(ticks.size(), 5u);
+    for (std::size_t i = 0; i < ticks.size(); ++i) EXPECT_EQ(ticks[i].ms, from + i * 900'000);
+    EXPECT_EQ(ticks[4].label, QStringLiteral("25.10.2026<br>02:00"));
+}
+
+// A clicked key entry as the user clicks it: through the view, at the place
+// the entry is drawn.
+void clickKeyEntry(CurvesWindow& window, std::size_t sensor) {
+    auto* view = qobject_cast<CurveView*>(window.centralWidget());
+    SensorKey* key = window.chart()->sensorKey();
+    const QPointF atScene = key->mapToScene(key->entryRect(sensor).center());
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->mapFromScene(atScene));
+}
+
+TEST(CurvesWindow, TheKeyHidesAndShowsASensorWithItsThresholdAndMarks) {
     QTemporaryDir dir;
     CurvesWindow window;
     window.show();
     window.openLog(writeLog(dir, QStringLiteral("legend.KLV"), knownLog(60)));
     QCoreApplication::processEvents();
     CurveChart* chart = window.chart();
-    std::vector<QLegendMarker*> entries;
-    for (QLegendMarker* marker : chart->legend()->markers())
-        if (marker->isVisible()) entries.push_back(marker);
-    ASSERT_EQ(entries.size(), 2u);  // one entry per sensor, none for thresholds and marks
+    ASSERT_EQ(chart->sensorKey()->size(), 2u);  // one entry per sensor
     const auto visibleSeries = [&] {
         int visible = 0;
         for (QAbstractSeries* series : chart->series()) visible += series->isVisible() ? 1 : 0;
@@ -466,11 +526,54 @@ TEST(CurvesWindow, TheLegendHidesAndShowsASensorWithItsThresholdAndMarks) {
     const int all = visibleSeries();
     // A: curve, warm threshold, four kinds of marks; B: curve and marks.
     EXPECT_EQ(all, 6 + 5);
-    emit entries[0]->clicked();
+    clickKeyEntry(window, 0);
     EXPECT_EQ(visibleSeries(), 5);
-    EXPECT_TRUE(entries[0]->isVisible());  // the entry stays to switch it back on
-    emit entries[0]->clicked();
+    EXPECT_EQ(chart->sensorKey()->size(), 2u);  // the entry stays to switch it back on
+    clickKeyEntry(window, 0);
     EXPECT_EQ(visibleSeries(), all);
+}
+
+// Every one of 61 sensors keeps its whole name in the key, whatever the
+// window's width; the key takes rows below the plot and its labels.
+TEST(CurvesWindow, TheKeyNamesEveryOneOfSixtyOneSensorsInFull) {
+    QByteArray text =
+        "# # #  TEMPERATURERFASSUNG PER KELVINOR  # # #\r\n\r\nMESSVORGANG:\r\nKeller\r\n\r\n"
+        "ERFASSUNGSSPARAMETER:\r\n\r\n";
+    QByteArray warm = "Alarm-'+' bei\tTemperatur", cold = "Alarm-'-' bei\tTemperatur",
+               names = "Log-Datum\tLog-Uhrzeit", row = "09.12.2026\t10:00:13";
+    for (int k = 1; k <= 61; ++k) {
+        warm += "\t>126,00";
+        cold += "\t<-56,00";
+        names += "\tHeizkreis " + QByteArray::number(k) + " Vorlauf";
+        row += "\t" + QByteArray::number(k % 30) + ",50";
+    }
+    text += warm + "\t\r\n" + cold + "\t\r\n\r\n" + names + "\r\n" + row + "\r\n";
+    QTemporaryDir dir;
+    CurvesWindow window;
+    window.show();
+    window.openLog(writeLog(dir, QStringLiteral("viele.KLV"), text));
+    for (const int width : {1200, 800}) {
+        window.resize(width, 800);
+        QCoreApplication::processEvents();
+        CurveChart* chart = window.chart();
+        SensorKey* key = chart->sensorKey();
+        ASSERT_EQ(key->size(), 61u);
+        const QRectF chartArea = key->mapRectFromItem(chart, chart->rect());
+        const QRectF plot = key->mapRectFromItem(chart, chart->plotArea());
+        for (std::size_t k = 0; k < key->size(); ++k) {
+            const QRectF entry = key->entryRect(k);
+            EXPECT_TRUE(chartArea.contains(entry)) << width << " sensor " << k + 1;
+            EXPECT_GT(entry.top(), plot.bottom() + 20) << width << " sensor " << k + 1;
+            if (k > 0) {
+                EXPECT_FALSE(entry.intersects(key->entryRect(k - 1))) << k + 1;
+            }
+        }
+        // The widest name fits its place.
+        QFont font;
+        font.setPixelSize(12);
+        const QString name = QStringLiteral("Heizkreis 61 Vorlauf");
+        EXPECT_GE(key->nameRect(60).width(), QFontMetricsF(font).horizontalAdvance(name)) << width;
+    }
 }
 
 qint64 span(const CurveChart* chart) {

@@ -1,13 +1,17 @@
 #include "curves/qt/curve_chart.h"
 
 #include <QDateTime>
+#include <QGraphicsLayout>
+#include <QGraphicsSceneResizeEvent>
 #include <QImage>
-#include <QLegendMarker>
+#include <QLegend>
 #include <QPainter>
 #include <QPen>
 #include <QPolygonF>
 #include <algorithm>
 #include <cmath>
+
+#include "curves/qt/time_ticks.h"
 
 namespace kurven {
 namespace {
@@ -117,9 +121,14 @@ QColor sensorColour(std::size_t sensor) {
 }
 
 CurveChart::CurveChart(const QString& fallbackTitle)
-    : timeAxis_(new QDateTimeAxis), valueAxis_(new QValueAxis) {
-    timeAxis_->setFormat(QStringLiteral("dd.MM.yyyy<br>hh:mm:ss"));
-    timeAxis_->setTickCount(6);
+    : timeAxis_(new QDateTimeAxis),
+      valueAxis_(new QValueAxis),
+      timeTicks_(new QCategoryAxis),
+      key_(new SensorKey(this)) {
+    // The date-time axis keeps the range (zoom and scroll act on it); its
+    // labels and grid are the category axis's, on round times.
+    timeAxis_->setVisible(false);
+    timeTicks_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     valueAxis_->setTitleText(QStringLiteral("Temperatur in °C"));
     valueAxis_->setLabelFormat(QStringLiteral("%.1f"));
     // Decimal comma on the axis as in the log and the tooltips.
@@ -127,15 +136,22 @@ CurveChart::CurveChart(const QString& fallbackTitle)
     setLocalizeNumbers(true);
     addAxis(timeAxis_, Qt::AlignBottom);
     addAxis(valueAxis_, Qt::AlignLeft);
+    addAxis(timeTicks_, Qt::AlignBottom);
     QFont font = titleFont();
     font.setPointSizeF(font.pointSizeF() * 1.4);
     font.setBold(true);
     setTitleFont(font);
     setTitle(fallbackTitle);  // until a recording names its measurement
-    legend()->setAlignment(Qt::AlignBottom);
+    // The sensors' key below the plot instead of Qt's legend.
+    legend()->hide();
+    baseMargins_ = margins();
+    connect(key_, &SensorKey::clicked, this, [this](std::size_t sensor) { toggleSensor(sensor); });
     // Zooming and scrolling change the time axis; the plot's width decides
     // how many points are worth drawing.
-    connect(timeAxis_, &QDateTimeAxis::rangeChanged, this, [this] { refill(); });
+    connect(timeAxis_, &QDateTimeAxis::rangeChanged, this, [this] {
+        placeTimeTicks();
+        refill();
+    });
     // The value grid lies on round temperatures, 0 °C among them, whatever
     // the zoom: a step of 1, 2 or 5 times a power of ten, about six to the
     // range.
@@ -175,18 +191,34 @@ void CurveChart::addSeries(QAbstractSeries* series) {
     series->attachAxis(valueAxis_);
 }
 
-// One entry per sensor: its first curve's. Every other series has a marker
-// too, hidden. Done in one pass over the markers once series were added
-// (asking the legend for one series' markers searches them all).
-void CurveChart::arrangeLegend() {
-    for (QLegendMarker* marker : legend()->markers()) {
-        const auto entry = legendSeries_.find(marker->series());
-        marker->setVisible(entry != legendSeries_.end());
-        if (entry == legendSeries_.end() || marker->property("kurven-entry").toBool()) continue;
-        marker->setProperty("kurven-entry", true);
-        const std::size_t sensor = entry->second;
-        connect(marker, &QLegendMarker::clicked, this, [this, sensor] { toggleSensor(sensor); });
-    }
+// The key takes the rows it needs at the chart's lower edge; the plot gets
+// the rest.
+void CurveChart::placeKey() {
+    constexpr qreal kBelowKey = 8;
+    const qreal height = key_->arrange(size().width());
+    key_->setPos(0, size().height() - height - kBelowKey);
+    QMargins wanted = baseMargins_;
+    if (height > 0) wanted.setBottom(baseMargins_.bottom() + static_cast<int>(height + kBelowKey));
+    if (margins() == wanted) return;
+    setMargins(wanted);
+    // Laid out now, not at the next turn of the event loop: a chart drawn
+    // into a file may never see one.
+    if (layout() != nullptr) layout()->activate();
+}
+
+void CurveChart::placeTimeTicks() {
+    const qint64 from = timeAxis_->min().toMSecsSinceEpoch();
+    const qint64 to = timeAxis_->max().toMSecsSinceEpoch();
+    for (const QString& label : timeTicks_->categoriesLabels()) timeTicks_->remove(label);
+    timeTicks_->setRange(static_cast<qreal>(from), static_cast<qreal>(to));
+    timeTicks_->setStartValue(static_cast<qreal>(from));
+    for (const TimeTick& tick : kurven::timeTicks(from, to, QTimeZone::systemTimeZone()))
+        timeTicks_->append(tick.label, static_cast<qreal>(tick.ms));
+}
+
+void CurveChart::resizeEvent(QGraphicsSceneResizeEvent* event) {
+    QChart::resizeEvent(event);
+    placeKey();
 }
 
 // Marks are points of a series without a line, each drawn as a small image
@@ -221,7 +253,7 @@ void CurveChart::addRecording(const Recording& recording, std::size_t index) {
         series.curve->setName(QString::fromStdString(sensor.alias));
         series.curve->setPen(QPen(colour, 2));
         addSeries(series.curve);
-        if (first) legendSeries_[series.curve] = k;
+        if (first) key_->addSensor(series.curve->name(), colour);
         curveOwner_[series.curve] = {index, k};
         seriesOfSensor_[k].push_back(series.curve);
         const auto threshold = [&](double value) -> QLineSeries* {
@@ -317,7 +349,7 @@ void CurveChart::update(const LogDocument& document) {
         takeRows(shown_[r], recording);
         grew = true;
     }
-    if (added) arrangeLegend();
+    if (added) placeKey();
     if (!grew) return;
     refill();
     emit grown();
@@ -392,18 +424,7 @@ void CurveChart::toggleSensor(std::size_t sensor) {
     const std::vector<QAbstractSeries*>& own = seriesOfSensor_[sensor];
     const bool visible = !own.front()->isVisible();
     for (QAbstractSeries* series : own) series->setVisible(visible);
-    // Hiding a series hides its legend marker too; the sensor's entry stays,
-    // dimmed, so it can be clicked back on.
-    for (QLegendMarker* marker : legend()->markers()) {
-        const auto entry = legendSeries_.find(marker->series());
-        const bool isEntry = entry != legendSeries_.end();
-        marker->setVisible(isEntry);
-        if (isEntry && entry->second == sensor) {
-            QColor label = marker->labelBrush().color();
-            label.setAlphaF(visible ? 1.0 : 0.4);
-            marker->setLabelBrush(label);
-        }
-    }
+    key_->setShown(sensor, visible);
 }
 
 QString CurveChart::describe(QAbstractSeries* series, QPointF at) const {

@@ -5,6 +5,7 @@
 // hold only what the plot can show of the visible range (see decimation.h)
 // and are refilled when the range changes or the log grows, so a log of a
 // million rows stays quick to zoom and to follow.
+#include <QCategoryAxis>
 #include <QChart>
 #include <QColor>
 #include <QDateTimeAxis>
@@ -14,11 +15,11 @@
 #include <QValueAxis>
 #include <cstdint>
 #include <map>
-#include <unordered_map>
 #include <vector>
 
 #include "curves/model/decimation.h"
 #include "curves/model/log_document.h"
+#include "curves/qt/sensor_key.h"
 
 namespace kurven {
 
@@ -53,6 +54,9 @@ class CurveChart : public QChart {
 
     QDateTimeAxis* timeAxis() const { return timeAxis_; }
     QValueAxis* valueAxis() const { return valueAxis_; }
+    SensorKey* sensorKey() const { return key_; }
+    // The labels and grid lines of the time axis, on round local times.
+    QCategoryAxis* timeTicks() const { return timeTicks_; }
     // Milliseconds of the chart's time axis for a row time of the log.
     qint64 axisTime(std::int64_t logSeconds);
     // Whether the log time lies in the hour that the autumn clock change
@@ -63,6 +67,9 @@ class CurveChart : public QChart {
 
   signals:
     void grown();
+
+  protected:
+    void resizeEvent(QGraphicsSceneResizeEvent* event) override;
 
   private:
     struct SensorSeries {
@@ -96,18 +103,21 @@ class CurveChart : public QChart {
     void addSeries(QAbstractSeries* series);
     void takeRows(ShownRecording& shown, const Recording& recording);
     void refill();
-    void arrangeLegend();
+    void placeKey();
+    void placeTimeTicks();
     void toggleSensor(std::size_t sensor);
     void includeValue(double value);
 
     QDateTimeAxis* timeAxis_;
     QValueAxis* valueAxis_;
+    QCategoryAxis* timeTicks_;
     std::vector<ShownRecording> shown_;
     std::vector<SensorMarks> marks_;
     std::vector<std::vector<QAbstractSeries*>> seriesOfSensor_;
     std::map<QAbstractSeries*, std::pair<std::size_t, std::size_t>>
-        curveOwner_;                                                  // recording, sensor
-    std::unordered_map<QAbstractSeries*, std::size_t> legendSeries_;  // legend entry → sensor
+        curveOwner_;  // recording, sensor
+    SensorKey* key_;
+    QMargins baseMargins_;
     const LogDocument* document_ = nullptr;
     std::map<std::int64_t, qint64> hourOffsets_;
     double firstTime_ = 0, lastTime_ = 0;
