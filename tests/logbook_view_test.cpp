@@ -363,6 +363,8 @@ TEST(LogbookView, AnAppendedRowRepaintsOnlyWhatChanged) {
     const int rowHeight = s.view.fontMetrics().lineSpacing();
     for (int i = 0; i < 20; ++i) {
         s.view.appendLine(rowText(1000 + i));
+        // The move of the rows, then (on the loop's next turn) their paint.
+        QCoreApplication::processEvents();
         QCoreApplication::processEvents();
     }
     EXPECT_EQ(counter.events, 20);
@@ -411,6 +413,35 @@ TEST(LogbookView, WhatTheScreenShowsFollowsTheRowsHoweverThePaintsCome) {
     for (int i = 103; i < 110; ++i)
         plain.view.appendLine(rowText(i)), QCoreApplication::processEvents();
     EXPECT_EQ(onScreen(hurried.view), onScreen(plain.view));
+}
+
+// A view whose last row is cut by its lower edge begins to follow the end
+// with several rows at once (the end block after a short recording): every
+// row shows, the first of them too.
+TEST(LogbookView, RowsThatStartTheFollowingAllShow) {
+    for (const int height : {200, 205, 211}) {
+        Shown plain, hurried;
+        plain.view.resize(400, height);
+        hurried.view.resize(400, height);
+        QCoreApplication::processEvents();
+        const int fit =
+            hurried.view.viewport()->height() / hurried.view.fontMetrics().lineSpacing();
+        for (int before : {fit - 2, fit - 1}) {
+            plain.view.clear();
+            hurried.view.clear();
+            for (int i = 0; i < before; ++i) {
+                plain.view.appendLine(rowText(i));
+                hurried.view.appendLine(rowText(i));
+            }
+            QCoreApplication::processEvents();
+            for (int i = before; i < before + 5; ++i) hurried.view.appendLine(rowText(i));
+            for (int i = before; i < before + 5; ++i) {
+                plain.view.appendLine(rowText(i));
+                QCoreApplication::processEvents();
+            }
+            EXPECT_EQ(onScreen(hurried.view), onScreen(plain.view)) << height << " " << before;
+        }
+    }
 }
 
 TEST(LogbookView, TheToolTipShowsOverTheRows) {

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <utility>
 
 #include "logger/desktop/qt/logbook_accessible.h"
 #include "logger/desktop/qt/logbook_scroll_bar.h"
@@ -214,6 +215,15 @@ void LogbookView::updateScrollBars() {
 }
 
 void LogbookView::updateRows(std::int64_t from, std::int64_t to) {
+    // Qt moves the regions waiting for a paint along with the pixels, while
+    // the rows are placed where they will be after the move: while one is
+    // pending, the rows are marked after it.
+    if (pendingRows_ != 0) {
+        if (unpaintedFrom_ == unpaintedTo_) unpaintedFrom_ = from;
+        unpaintedFrom_ = std::min(unpaintedFrom_, from);
+        unpaintedTo_ = std::max(unpaintedTo_, to);
+        return;
+    }
     const std::int64_t first = verticalScrollBar()->value();
     const std::int64_t top = std::max(from, first);
     const std::int64_t bottom = std::min(to, first + visibleRows() + 1);
@@ -291,6 +301,7 @@ void LogbookView::paintEvent(QPaintEvent* event) {
     // paints what it was asked to and has the whole view painted afresh.
     if (pendingRows_ != 0) {
         pendingRows_ = 0;
+        unpaintedFrom_ = unpaintedTo_ = 0;
         viewport()->update();
     }
     QPainter painter(viewport());
@@ -360,6 +371,7 @@ void LogbookView::moveRowsNow() {
         viewport()->scroll(0, pendingRows_ * lineHeight(),
                            QRect(0, kMargin, viewport()->width(), viewport()->height() - kMargin));
     pendingRows_ = 0;
+    updateRows(std::exchange(unpaintedFrom_, 0), std::exchange(unpaintedTo_, 0));
 }
 
 bool LogbookView::event(QEvent* event) {

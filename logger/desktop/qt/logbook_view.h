@@ -110,6 +110,8 @@ class LogbookView : public QAbstractScrollArea {
     // Rows scrolled but not yet moved on screen (see scrollContentsBy).
     int pendingRows_ = 0;
     bool moveRequested_ = false;
+    // Rows to repaint once the pending move is done (first, end).
+    std::int64_t unpaintedFrom_ = 0, unpaintedTo_ = 0;
 };
 
 }  // namespace kelvinor
