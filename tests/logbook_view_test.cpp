@@ -15,6 +15,8 @@
 #include <QPaintEvent>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTest>
 #include <QToolTip>
 #include <string>
@@ -442,6 +444,54 @@ TEST(LogbookView, RowsThatStartTheFollowingAllShow) {
             EXPECT_EQ(onScreen(hurried.view), onScreen(plain.view)) << height << " " << before;
         }
     }
+}
+
+// What the screen shows of the vertical scroll bar.
+QImage barOnScreen(LogbookView& view) {
+    QCoreApplication::processEvents();
+    QScrollBar* bar = view.verticalScrollBar();
+    const QPoint at = bar->mapTo(&view, QPoint(0, 0));
+    return view.screen()
+        ->grabWindow(view.winId(), at.x(), at.y(), bar->width(), bar->height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+// Dragging the slider through a long logbook leaves no trace in the track:
+// the bar on screen is what a fresh painting of it shows.
+TEST(LogbookView, ADraggedSliderLeavesNoTraceInTheTrack) {
+    Shown s;
+    s.view.resize(400, 400);
+    for (int i = 0; i < 200'000; ++i) s.view.appendLine(rowText(i));
+    QCoreApplication::processEvents();
+    QScrollBar* bar = s.view.verticalScrollBar();
+    const auto sliderCentre = [&] {
+        QStyleOptionSlider o;
+        o.initFrom(bar);
+        o.orientation = Qt::Vertical;
+        o.minimum = bar->minimum();
+        o.maximum = bar->maximum();
+        o.sliderPosition = bar->sliderPosition();
+        o.sliderValue = bar->value();
+        o.pageStep = bar->pageStep();
+        o.singleStep = bar->singleStep();
+        return bar->style()
+            ->subControlRect(QStyle::CC_ScrollBar, &o, QStyle::SC_ScrollBarSlider, bar)
+            .center();
+    };
+    QPoint at = sliderCentre();
+    QTest::mousePress(bar, Qt::LeftButton, {}, at);
+    for (const int dy : {-3, -40, -7, -90, 5, -1, -200, 30}) {
+        at.ry() = std::max(0, at.y() + dy);
+        QMouseEvent move(QEvent::MouseMove, at, bar->mapToGlobal(at), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QCoreApplication::sendEvent(bar, &move);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(barOnScreen(s.view), bar->grab().toImage().convertToFormat(QImage::Format_RGB32))
+            << "after " << dy;
+    }
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, at);
+    EXPECT_EQ(barOnScreen(s.view), bar->grab().toImage().convertToFormat(QImage::Format_RGB32));
 }
 
 TEST(LogbookView, TheToolTipShowsOverTheRows) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <QPaintEvent>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionSlider>
@@ -34,34 +35,56 @@ class LogbookScrollBar final : public QScrollBar {
         if (change == SliderOrientationChange) return QScrollBar::sliderChange(change);
         if (batches_ == 0) repaintWhereChanged();
     }
+    // Qt repaints a pressed or released slider within its rectangle only.
+    void mousePressEvent(QMouseEvent* event) override {
+        QScrollBar::mousePressEvent(event);
+        repaintWhereChanged();
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        QScrollBar::mouseReleaseEvent(event);
+        repaintWhereChanged();
+    }
+    // A paint that leaves out part of the slider and its frame (Qt repaints
+    // just the slider's rectangle when it is pressed or released) leaves the
+    // bar looking like no state of its own: the next change repaints it all.
     void paintEvent(QPaintEvent* event) override {
-        painted_ = look();
+        const Look now = look();
+        const QRegion left = QRegion(aroundSlider(now.slider) & rect()) - event->region();
+        painted_ = left.isEmpty() ? now : Look{};
         QScrollBar::paintEvent(event);
     }
 
   private:
     struct Look {
+        bool known = false;
         QRect slider;
-        bool atMinimum = false, atMaximum = false;
+        bool atMinimum = false, atMaximum = false, down = false;
         bool operator==(const Look&) const = default;
     };
     Look look() const {
         QStyleOptionSlider option;
         initStyleOption(&option);
-        return {style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider,
+        return {true,
+                style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider,
                                         this),
-                value() == minimum(), value() == maximum()};
+                value() == minimum(), value() == maximum(), isSliderDown()};
     }
     // Repaints the bar only where it looks different from its last painting:
-    // where the slider was and is, or all of it when an end is reached or
-    // left (the arrows may show it).
+    // where the slider was and is (pressed or not), or all of it when an end
+    // is reached or left (the arrows may show it).
     void repaintWhereChanged() {
         const Look now = look();
         if (now == painted_) return;
-        if (now.atMinimum != painted_.atMinimum || now.atMaximum != painted_.atMaximum)
+        if (!painted_.known || now.atMinimum != painted_.atMinimum ||
+            now.atMaximum != painted_.atMaximum)
             update();
         else
-            update(now.slider.united(painted_.slider));
+            update(aroundSlider(now.slider.united(painted_.slider)));
+    }
+    // The style draws the slider's frame a little beyond its rectangle.
+    static QRect aroundSlider(QRect slider) {
+        constexpr int kFrame = 2;
+        return slider.adjusted(-kFrame, -kFrame, kFrame, kFrame);
     }
     Look painted_;
     int batches_ = 0;
