@@ -27,8 +27,8 @@ wineserver -w
 status=0
 # The end-to-end test compares its log with the Linux demonstration edition's
 # when that is built (scripts/test.sh builds it first).
-if [ -x build/logger/Kelvinor ] && grep -q '^KELVINOR_DEMO_MODE:BOOL=ON' build/CMakeCache.txt 2>/dev/null; then
-    export KELVINOR_LINUX_PROGRAM=$PWD/build/logger/Kelvinor
+if [ -x build/logger/Kelvinor-Demo ]; then
+    export KELVINOR_LINUX_PROGRAM=$PWD/build/logger/Kelvinor-Demo
 fi
 (cd $build && bash ../tests/with-xvfb.sh --openbox ctest --output-on-failure -j 2 --timeout 300) ||
     status=1

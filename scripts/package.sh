@@ -11,7 +11,7 @@ if [ "${1:-}" = --demo ]; then
 fi
 bash scripts/setup.sh
 cmake -S . -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKELVINOR_TESTS=OFF \
-    -DKELVINOR_DEMO_MODE=$demo >/dev/null
+    -DKELVINOR_PACKAGE_DEMO=$demo >/dev/null
 ninja -C "$folder" -j 2
 (cd "$folder" && cpack -G DEB >/dev/null)
 ls "$folder"/*.deb

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test: the demonstration
 # build, the suite under AddressSanitizer and UndefinedBehaviorSanitizer, and
-# the Windows edition under Wine; the live edition is built.
+# the Windows edition under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -32,12 +32,9 @@ run_suite() {
     (cd "$folder" && ctest --output-on-failure -j 2 --timeout 300 "${ctest_options[@]}") || status=1
 }
 
+# One build holds both editions (Kelvinor and Kelvinor-Demo); the tests name
+# the edition they run.
 run_suite build --
-# The edition for real sensors is built, not tested again: the tests name the
-# edition they run (the live edition's start-up, scan and recordings are
-# tested in every configuration), so its suite would be this one once more.
-echo "== build-live: building the edition for real sensors"
-bash scripts/build.sh build-live -DKELVINOR_DEMO_MODE=OFF -DKELVINOR_TESTS=OFF || status=1
 # Under the sanitizers the count of every play (minutes of real audio, the
 # same code as the short real-audio test that does run here) is left out.
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \

@@ -10,10 +10,11 @@ start_display() {
     export DISPLAY=$xvfb_display
 }
 
-# start_kelvinor BUILD FOLDER: Kelvinor of that build in a prepared working folder.
+# start_kelvinor BUILD FOLDER: the demonstration edition of that build in a
+# prepared working folder.
 start_kelvinor() {
     bash scripts/prepare-work-folder.sh "$1" "$2"
-    (cd "$2" && exec "$OLDPWD/$1/logger/Kelvinor") >/dev/null 2>&1 &
+    (cd "$2" && exec "$OLDPWD/$1/logger/Kelvinor-Demo") >/dev/null 2>&1 &
     kelvinor_pid=$!
 }
 

@@ -116,7 +116,7 @@ grep -q ttyUSB0 "$folder/COMPORTS.TXT" || fail "a second start replaced COMPORTS
 (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" >/dev/null) || fail "cpack"
 deb=$(ls "$work"/*.deb)
 contents=$(dpkg-deb --contents "$deb")
-for file in ./usr/bin/kelvinor ./usr/bin/Kelvinor-Kurven ./usr/libexec/kelvinor/Kelvinor \
+for file in ./usr/bin/kelvinor ./usr/bin/Kelvinor-Kurven ./usr/libexec/kelvinor/Kelvinor-Demo \
     ./usr/libexec/kelvinor/Horalux ./usr/share/applications/kelvinor-kurven.desktop \
     ./usr/share/mime/packages/kelvinor-log.xml ./usr/share/icons/hicolor/scalable/apps/kelvinor.svg \
     ./usr/share/kelvinor/bus-scripts/KELVBUS.SH; do

@@ -1,4 +1,6 @@
-// Kelvinor: data logger for DS1820 1-Wire temperature sensors.
+// Kelvinor: data logger for DS1820 1-Wire temperature sensors, built twice:
+// Kelvinor for real sensors, Kelvinor-Demo with three simulated ones
+// (KELVINOR_PROGRAM_DEMO_MODE 0 or 1).
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
@@ -32,5 +34,5 @@ int main(int argc, char** argv) {
     kelvinor::useWindowsGuiMetrics(application);
     kelvinor::RealHost real;
     kelvinor::ProgramState state;
-    kelvinor::startUp(state, real.host());
+    kelvinor::startUp(state, real.host(), KELVINOR_PROGRAM_DEMO_MODE);
 }
