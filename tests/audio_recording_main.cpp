@@ -13,7 +13,7 @@
 #include <cstdio>
 #include <deque>
 
-#include "logger/application/startup.h"
+#include "logger/application/program_course.h"
 #include "logger/desktop/qt/logbook_view.h"
 #include "logger/desktop/qt/qt_desktop.h"
 #include "logger/desktop/qt/qt_sound_output.h"
@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
     testing::writeFile("kelvinor.ini", "READ_TIME 100\n");  // cycles 2 s apart
     auto sound = std::make_unique<CountingSound>();
     CountingSound& cues = *sound;
-    RealHost real([](int code) { throw testing::ProgramEnded{code}; }, std::move(sound));
+    RealHost real(std::move(sound));
     QtDesktop& desktop = real.desktop();
     // Prompt answers in order: title, six thresholds, interval, file name.
     std::deque<QString> answers = {"Audio", "4", "-56", "126", "-56", "126", "-56", "S2", "a.KLV"};
@@ -102,11 +102,7 @@ int main(int argc, char** argv) {
     pilot.start(20);
     ProgramState state;
     int exitCode = -1;
-    try {
-        startUp(state, real.host(), 1);
-    } catch (const testing::ProgramEnded& ended) {
-        exitCode = ended.exitCode;
-    }
+    exitCode = runProgram(state, real.host(), 1);
     const int total = cues.plays[0] + cues.plays[1] + cues.plays[2];
     std::printf("%d alarm cycles, %d clicks: %d cues played\n", cues.plays[2], cues.plays[0],
                 total);

@@ -24,8 +24,9 @@ std::vector<std::string> journalEntries(const ScriptedDesktop& desktop, const st
     return out;
 }
 
-// Runs the scan alone, as start-up step 10 does, on a prepared state.
-int runScan(Scenario& scenario, int demoMode) {
+// Runs the scan alone, as start-up step 10 does, on a prepared state; true
+// when a port carries sensors (false ends the program).
+bool runScan(Scenario& scenario, int demoMode) {
     scenario.state.demoMode = demoMode;
     chooseSensorBus(scenario.state);
     scenario.state.soundEnabled = 1;
@@ -35,17 +36,7 @@ int runScan(Scenario& scenario, int demoMode) {
         scenario.state.portCommand[n] = "/cCOM" + std::to_string(n) + "READ.BAT";
     scenario.state.sensors.sensorLine.assign(108, "");
     scenario.state.soundReady = scenario.sound.open() ? 1 : 0;
-    bool returned = false;
-    const int code = [&] {
-        try {
-            scanPorts(scenario.state, scenario.host);
-            returned = true;
-            return -1;
-        } catch (const ProgramEnded& ended) {
-            return ended.exitCode;
-        }
-    }();
-    return returned ? -1 : code;
+    return scanPorts(scenario.state, scenario.host);
 }
 
 TEST(PortScan, RunsAllNineBatchesWithTheScanWindow) {
@@ -54,7 +45,7 @@ TEST(PortScan, RunsAllNineBatchesWithTheScanWindow) {
     for (int n = 1; n <= 9; ++n) writeFile("COM" + std::to_string(n) + "READ.INI", "stale");
     writeFile("digitemp.cfg", "old");
     Scenario scenario;
-    EXPECT_EQ(runScan(scenario, 1), -1);
+    EXPECT_TRUE(runScan(scenario, 1));
     EXPECT_EQ(readNotes("scan.log"), "1\n2\n3\n4\n5\n6\n7\n8\n9\n");
     for (int n = 1; n <= 9; ++n) EXPECT_EQ(fileSize("COM" + std::to_string(n) + "READ.INI"), -1);
     EXPECT_EQ(fileSize("digitemp.cfg"), -1);
@@ -95,7 +86,7 @@ TEST(PortScan, DemonstrationAnnouncesCom1WhateverTheHardware) {
         if (sensorsOnCom4) answers[4] = answerFileWith({"10A8B16B0108005D : DS1820"});
         writeScanBatches(answers);
         Scenario scenario(ScenarioOptions{.soundAvailable = true});
-        EXPECT_EQ(runScan(scenario, 1), -1);
+        EXPECT_TRUE(runScan(scenario, 1));
         EXPECT_EQ(scenario.state.sensorPort, 1);
         ASSERT_EQ(scenario.desktop.messages.size(), 1u);
         EXPECT_EQ(scenario.desktop.messages[0].title, "Kelvinor: DEMO-Info");
@@ -115,7 +106,7 @@ TEST(PortScan, EveryPortWithSensorsIsAnnouncedAndTheHighestWins) {
          {5, answerFileWith({"10B7C34F00080012 : DS1820", "10C1D2E3F4050607 : DS1820"})},
          {7, answerFileWith({})}});
     Scenario scenario;
-    EXPECT_EQ(runScan(scenario, 0), -1);
+    EXPECT_TRUE(runScan(scenario, 0));
     EXPECT_EQ(scenario.state.sensorPort, 5);
     const std::string title = "Kelvinor: Gültige COM-Schnittstelle wurde gefunden"_cp;
     EXPECT_EQ(journalEntries(scenario.desktop, "open 2"),
@@ -159,9 +150,9 @@ TEST(PortScan, SeventhLineDecides) {
         TemporaryWorkFolder folder;
         writeScanBatches({{6, c.answer}});
         Scenario scenario;
-        const int result = runScan(scenario, 0);
+        const bool found = runScan(scenario, 0);
         EXPECT_EQ(scenario.state.sensorPort, c.port);
-        EXPECT_EQ(result, c.port == 0 ? 0 : -1);
+        EXPECT_EQ(found, c.port != 0);
     }
 }
 
@@ -171,7 +162,7 @@ TEST(PortScan, NoSensorsEndsTheProgramWithTheProblemMessage) {
     // A stale answer file with sensors is deleted before its batch runs.
     writeFile("COM3READ.INI", answerFileWith({"10A8B16B0108005D : DS1820"}));
     Scenario scenario(ScenarioOptions{.soundAvailable = true});
-    EXPECT_EQ(runScan(scenario, 0), 0);
+    EXPECT_FALSE(runScan(scenario, 0));
     ASSERT_EQ(scenario.desktop.messages.size(), 1u);
     EXPECT_EQ(scenario.desktop.messages[0].title, "Kelvinor: Problem");
     EXPECT_EQ(scenario.desktop.messages[0].text,
@@ -185,14 +176,19 @@ TEST(PortScan, NoSensorsEndsTheProgramWithTheProblemMessage) {
     ASSERT_EQ(scenario.sound.cues(), (std::vector<int>{1, 0}));
     EXPECT_EQ(scenario.desktop.messageTimes[0], scenario.sound.played[0].atMs + 500);
     EXPECT_EQ(scenario.sound.played[1].atMs, scenario.desktop.messageTimes[0]);
-    EXPECT_TRUE(scenario.sound.closed);
-    EXPECT_TRUE(scenario.desktop.openWindows.empty());
+    // The whole program: the message, then the end, everything released.
+    Scenario whole(ScenarioOptions{.soundAvailable = true});
+    EXPECT_EQ(whole.runStartUp(0), 0);
+    ASSERT_FALSE(whole.desktop.messages.empty());
+    EXPECT_EQ(whole.desktop.messages.back().title, "Kelvinor: Problem");
+    EXPECT_TRUE(whole.sound.closed);
+    EXPECT_TRUE(whole.desktop.openWindows.empty());
 }
 
 TEST(PortScan, MissingBatchesMeanNoSensors) {
     TemporaryWorkFolder folder;
     Scenario scenario;
-    EXPECT_EQ(runScan(scenario, 0), 0);
+    EXPECT_FALSE(runScan(scenario, 0));
     EXPECT_EQ(scenario.desktop.messages.at(0).title, "Kelvinor: Problem");
     // Without sound there are no pauses besides the scan's own waits.
     EXPECT_EQ(scenario.clock.sleptMs(), 1090);

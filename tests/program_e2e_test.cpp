@@ -11,7 +11,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "logger/application/startup.h"
+#include "logger/application/program_course.h"
 #include "logger/desktop/qt/logbook_view.h"
 #include "logger/desktop/qt/qt_desktop.h"
 #include "logger/program/real_host.h"
@@ -74,7 +74,7 @@ int rowsIn(LogbookView* logbook) {
 TEST(Program, ARealRecordingFromTheStartButtonToTheEnd) {
     TemporaryWorkFolder folder;
     const QString log = QString::fromStdString((folder.path() / "e2e.KLV").string());
-    RealHost real([](int code) { throw ProgramEnded{code}; });
+    RealHost real;
     QtDesktop& desktop = real.desktop();
     auto button = [&](int id) { return qobject_cast<QPushButton*>(desktop.control(id)); };
     auto book = [&] { return qobject_cast<LogbookView*>(desktop.control(logbook)); };
@@ -108,11 +108,7 @@ TEST(Program, ARealRecordingFromTheStartButtonToTheEnd) {
     });
     ProgramState state;
     int exitCode = -1;
-    try {
-        startUp(state, real.host(), 1);
-    } catch (const ProgramEnded& ended) {
-        exitCode = ended.exitCode;
-    }
+    exitCode = runProgram(state, real.host(), 1);
     EXPECT_EQ(exitCode, 0);
     EXPECT_EQ(pilot.done(), 7u);
     const std::string file = readFile(log.toStdString());

@@ -47,12 +47,7 @@ struct QtScenario {
     RecordingSoundOutput sound{clock, false};
     std::unique_ptr<ProgramStarter> ownStarter = makeProgramStarter();
     ProgramStarter& starter = *ownStarter;
-    Host host{desktop,
-              clock,
-              sound,
-              starter,
-              [] { return true; },
-              [](int code) { throw ProgramEnded{code}; }};
+    Host host{desktop, clock, sound, starter, [] { return true; }};
     ProgramState state;
 
     QtScenario() {
@@ -502,12 +497,7 @@ TEST(QtDesktop, ScanAndFoundWindows) {
             foundTexts.push_back(text->text());
         }
     });
-    Host host{watched,
-              s.clock,
-              s.sound,
-              s.starter,
-              [] { return true; },
-              [](int code) { throw ProgramEnded{code}; }};
+    Host host{watched, s.clock, s.sound, s.starter, [] { return true; }};
     scanPorts(s.state, host);
     EXPECT_EQ(s.state.sensorPort, 4);
     ASSERT_EQ(scanTexts.size(), 19u);  // the first look, then two per port

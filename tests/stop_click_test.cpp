@@ -20,7 +20,7 @@
 #include <functional>
 #include <thread>
 
-#include "logger/application/startup.h"
+#include "logger/application/program_course.h"
 #include "logger/desktop/qt/qt_desktop.h"
 #include "logger/program/real_host.h"
 #include "logger/seams/control_ids.h"
@@ -134,7 +134,7 @@ Outcome recordAndClickAt(Moment moment) {
 
     auto sound = std::make_unique<ReadySilentSound>();
     ReadySilentSound& cues = *sound;
-    RealHost real([](int code) { throw ProgramEnded{code}; }, std::move(sound));
+    RealHost real(std::move(sound));
     real.host().mailTimeouts = {2'000, 1'500, 1'500, 10'000};
     QtDesktop& desktop = real.desktop();
 
@@ -216,11 +216,7 @@ Outcome recordAndClickAt(Moment moment) {
     });
 
     ProgramState state;
-    try {
-        startUp(state, real.host(), 0);
-    } catch (const ProgramEnded& ended) {
-        outcome.exitCode = ended.exitCode;
-    }
+    outcome.exitCode = runProgram(state, real.host(), 0);
     user.join();
     outcome.exposuresDuringRead = exposures.exposures;
     const std::string log = readFile("log.KLV");

@@ -5,13 +5,11 @@
 #include "logger/features/editors/sensor_settings.h"
 #include "logger/features/recording/interval.h"
 #include "logger/features/recording/log_layout.h"
-#include "logger/features/recording/recording_cycle.h"
 #include "logger/features/sound/sound_cues.h"
 #include "logger/seams/control_ids.h"
 #include "logger/seams/file_names.h"
 #include "logger/seams/files.h"
 #include "logger/seams/program_start.h"
-#include "logger/state/program_end.h"
 #include "logger/text/cp1252.h"
 
 namespace kelvinor {
@@ -23,12 +21,12 @@ void addButton(Host& host, int id, int x, int y, const std::string& text,
     host.desktop.setTooltip(id, tooltip);
 }
 
+// The start button: the recording's buttons; the recording follows.
 void startRecordingCommand(ProgramState& state, Host& host) {
     deleteFile(state.lastLogFileName);
     playSoundCue(state, host, clickCue);
     for (int id : kCommandButtons) host.desktop.setEnabled(id, false);
     host.desktop.setEnabled(stopButton, true);
-    startRecording(state, host);
 }
 
 void dispatch(ProgramState& state, Host& host, int control) {
@@ -50,9 +48,6 @@ void dispatch(ProgramState& state, Host& host, int control) {
             break;
         case thresholdsButton:
             editThresholds(state, host);
-            break;
-        case startButton:
-            startRecordingCommand(state, host);
             break;
         default:
             break;  // the logbook, the status line and the static texts have no command
@@ -121,18 +116,22 @@ void openMainWindow(ProgramState& state, Host& host) {
     showLogbookHeader(state, host);
 }
 
-void runEventLoop(ProgramState& state, Host& host) {
+Phase serveMainWindow(ProgramState& state, Host& host) {
     for (;;) {
         const std::optional<WindowEvent> event = host.desktop.waitForEvent(100);
         if (!event || event->window != mainWindow) continue;
         if (event->kind == WindowEvent::Kind::CloseRequest) {
             stopClock(state, host);
-            break;
+            playSoundCue(state, host, clickCue);
+            return Phase::Ending;
         }
-        if (event->kind == WindowEvent::Kind::Control) dispatch(state, host, event->control);
+        if (event->kind != WindowEvent::Kind::Control) continue;
+        if (event->control == startButton) {
+            startRecordingCommand(state, host);
+            return Phase::Recording;
+        }
+        dispatch(state, host, event->control);
     }
-    playSoundCue(state, host, clickCue);
-    endProgram(state, host);
 }
 
 void openHomepage(ProgramState& state, Host& host) {

@@ -2,6 +2,7 @@
 // The main window: its construction, the event loop and the small commands.
 #include <string_view>
 
+#include "logger/application/phase.h"
 #include "logger/seams/host.h"
 #include "logger/state/program_state.h"
 
@@ -13,8 +14,9 @@ inline constexpr std::string_view kHomepageAddress = "https://www.brenwick.examp
 void openMainWindow(ProgramState& state, Host& host);
 // Creates the main window and its controls in their order.
 void createMainWindowControls(ProgramState& state, Host& host);
-// Serves the window until it is closed, then ends the program.
-[[noreturn]] void runEventLoop(ProgramState& state, Host& host);
+// Serves the window's commands until the start button (Recording next) or a
+// close request (Ending next).
+Phase serveMainWindow(ProgramState& state, Host& host);
 
 void openHomepage(ProgramState& state, Host& host);
 void openInfoFile(ProgramState& state, Host& host);

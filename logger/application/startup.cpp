@@ -23,7 +23,7 @@ void clearScheduleTexts(ProgramState& state) {
     state.intervalHoursText = state.intervalDaysText = "-";
 }
 
-void startUp(ProgramState& state, Host& host, int demoMode) {
+Phase startUp(ProgramState& state, Host& host, int demoMode) {
     // 1. A cleared state.
     state = ProgramState{};
 
@@ -68,7 +68,7 @@ void startUp(ProgramState& state, Host& host, int demoMode) {
     setUpSound(state, host);
 
     // 10. The port with the sensors.
-    scanPorts(state, host);
+    if (!scanPorts(state, host)) return Phase::Ending;
 
     // 11. The read time and the bus tool's settings.
     loadReadTime(state);
@@ -80,9 +80,9 @@ void startUp(ProgramState& state, Host& host, int demoMode) {
     // 13. The sensor table.
     buildSensorTable(state);
 
-    // 14. The main window and its event loop.
+    // 14. The main window; its events are served in the idle phase.
     openMainWindow(state, host);
-    runEventLoop(state, host);
+    return Phase::Idle;
 }
 
 }  // namespace kelvinor

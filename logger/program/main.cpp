@@ -5,9 +5,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "logger/application/startup.h"
+#include "logger/application/program_course.h"
 #include "logger/desktop/qt/qt_desktop.h"
 #include "logger/program/real_host.h"
+#include "logger/seams/platform.h"
 #include "logger/state/program_state.h"
 
 namespace {
@@ -34,5 +35,5 @@ int main(int argc, char** argv) {
     kelvinor::useWindowsGuiMetrics(application);
     kelvinor::RealHost real;
     kelvinor::ProgramState state;
-    kelvinor::startUp(state, real.host(), KELVINOR_PROGRAM_DEMO_MODE);
+    kelvinor::endProcess(kelvinor::runProgram(state, real.host(), KELVINOR_PROGRAM_DEMO_MODE));
 }

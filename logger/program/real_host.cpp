@@ -7,13 +7,12 @@
 
 namespace kelvinor {
 
-RealHost::RealHost(std::function<void(int)> exitProcess, std::unique_ptr<SoundOutput> sound)
+RealHost::RealHost(std::unique_ptr<SoundOutput> sound)
     : desktop_(std::make_unique<QtDesktop>()),
       clock_(std::make_unique<PausingClock>(*desktop_)),
       sound_(sound ? std::move(sound) : std::make_unique<QtSoundOutput>()),
       starter_(makeProgramStarter()) {
-    host_ = std::make_unique<Host>(Host{*desktop_, *clock_, *sound_, *starter_, startSocketLayer,
-                                        exitProcess ? exitProcess : endProcess});
+    host_ = std::make_unique<Host>(Host{*desktop_, *clock_, *sound_, *starter_, startSocketLayer});
 }
 
 RealHost::~RealHost() = default;

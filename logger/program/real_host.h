@@ -1,7 +1,6 @@
 #pragma once
 // The real host of the program: the Qt desktop and sound output, and this
-// system's clock, process starter, socket layer and process end.
-#include <functional>
+// system's clock, process starter and socket layer.
 #include <memory>
 
 #include "logger/seams/host.h"
@@ -12,10 +11,8 @@ class QtDesktop;
 
 class RealHost {
   public:
-    // `exitProcess` ends the program; by default the process exits with the
-    // code. `sound` replaces the Qt sound output (for tests).
-    explicit RealHost(std::function<void(int)> exitProcess = {},
-                      std::unique_ptr<SoundOutput> sound = nullptr);
+    // `sound` replaces the Qt sound output (for tests).
+    explicit RealHost(std::unique_ptr<SoundOutput> sound = nullptr);
     ~RealHost();
     Host& host() { return *host_; }
     QtDesktop& desktop() { return *desktop_; }

@@ -17,9 +17,6 @@ struct Host {
     ProgramStarter& starter;
     // Starts the socket layer; false switches alarm e-mail off.
     std::function<bool()> startNetwork;
-    // Ends the process with the exit code; never returns (the scenario host
-    // unwinds to the test instead).
-    std::function<void(int)> exitProcess;
     // The alarm e-mail's time-outs; tests make them short.
     MailTimeouts mailTimeouts{};
 };

@@ -1,7 +1,5 @@
 #include "logger/state/program_end.h"
 
-#include <cstdlib>
-
 #include "logger/seams/platform.h"
 
 namespace kelvinor {
@@ -11,8 +9,6 @@ void endProgram(ProgramState& state, Host& host) {
     state.mailMessage.reset();
     stopSocketLayer();
     host.desktop.closeAll();
-    host.exitProcess(0);
-    std::abort();  // exitProcess never returns
 }
 
 }  // namespace kelvinor

@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "logger/application/startup.h"
+#include "logger/application/program_course.h"
 
 namespace kelvinor::testing {
 
@@ -83,30 +83,17 @@ TemporaryWorkFolder::~TemporaryWorkFolder() {
 
 Scenario::Scenario(ScenarioOptions options)
     : sound(clock, options.soundAvailable),
-      host{desktop,
-           clock,
-           sound,
-           starter,
-           [available = options.networkAvailable] { return available; },
-           [](int code) { throw ProgramEnded{code}; }} {}
+      host{desktop, clock, sound, starter,
+           [available = options.networkAvailable] { return available; }} {}
 
 int Scenario::runStartUp(int demoMode) {
-    return run([&] { startUp(state, host, demoMode); });
+    return runProgram(state, host, demoMode);
 }
 
 int Scenario::runStartUpAndClose(int demoMode) {
     desktop.answerPrompt(std::nullopt);
     desktop.closeAt(0);
     return runStartUp(demoMode);
-}
-
-int Scenario::run(const std::function<void()>& body) {
-    try {
-        body();
-    } catch (const ProgramEnded& ended) {
-        return ended.exitCode;
-    }
-    throw std::logic_error("the program returned instead of ending");
 }
 
 std::string readFile(const std::filesystem::path& path) {

@@ -38,11 +38,6 @@ class EnvironmentChange {
     std::vector<Previous> previous_;
 };
 
-// How the program left: endProgram unwinds to the test with the exit code.
-struct ProgramEnded {
-    int exitCode;
-};
-
 // Makes a fresh folder under the system's temporary folder and works in it.
 class TemporaryWorkFolder {
   public:
@@ -107,12 +102,11 @@ class Scenario {
     Host host;
     ProgramState state;
 
-    // Runs startUp in the given edition until the program ends; returns the exit code.
+    // Runs the whole program in the given edition; returns the exit code
+    // `main` would return.
     int runStartUp(int demoMode);
     // The same, leaving the title prompt with Escape and closing the main window at once.
     int runStartUpAndClose(int demoMode);
-    // Runs any part of the program until it ends through endProgram.
-    int run(const std::function<void()>& body);
 };
 
 std::string readFile(const std::filesystem::path& path);

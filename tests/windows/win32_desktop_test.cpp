@@ -45,7 +45,7 @@ struct RealWindows {
     std::unique_ptr<Clock> clock = makeSystemClock();
     SilentSound sound;
     std::unique_ptr<ProgramStarter> starter = makeProgramStarter();
-    Host host{desktop, *clock, sound, *starter, [] { return true; }, [](int) {}};
+    Host host{desktop, *clock, sound, *starter, [] { return true; }};
     std::unique_ptr<ProgramState> ownState = std::make_unique<ProgramState>();
     ProgramState& state = *ownState;
 };

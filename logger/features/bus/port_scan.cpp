@@ -9,7 +9,6 @@
 #include "logger/seams/file_names.h"
 #include "logger/seams/files.h"
 #include "logger/seams/program_start.h"
-#include "logger/state/program_end.h"
 #include "logger/text/cp1252.h"
 #include "logger/text/number_text.h"
 
@@ -35,7 +34,7 @@ std::string noSensorsText() {
 
 }  // namespace
 
-void scanPorts(ProgramState& state, Host& host) {
+bool scanPorts(ProgramState& state, Host& host) {
     openCentredTextWindow(host, scanWindow,
                           "Kelvinor: Prüfung 'COM1' - 'COM9' auf 1-Wire-Sensoren"_cp, 60, scanText,
                           "Die Überprüfung der COM-Schnittstellen wird initialisiert..."_cp);
@@ -61,8 +60,9 @@ void scanPorts(ProgramState& state, Host& host) {
         playSoundCue(state, host, problemCue);
         showMessage(host, "Kelvinor: Problem", noSensorsText());
         playSoundCue(state, host, clickCue);
-        endProgram(state, host);
+        return false;
     }
+    return true;
 }
 
 void announceDemoPort(ProgramState& state, Host& host) {

@@ -5,8 +5,9 @@
 namespace kelvinor {
 
 // Runs the scan batches of COM1 to COM9 and chooses the port with sensors
-// (the highest one wins). Ends the program when no port carries sensors.
-void scanPorts(ProgramState& state, Host& host);
+// (the highest one wins). When no port carries sensors it says so and
+// returns false: the program then ends.
+bool scanPorts(ProgramState& state, Host& host);
 
 // The demonstration bus's answer: its simulated sensors are on COM1.
 void announceDemoPort(ProgramState& state, Host& host);

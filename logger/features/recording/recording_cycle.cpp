@@ -11,14 +11,13 @@
 #include "logger/features/sound/sound_cues.h"
 #include "logger/seams/control_ids.h"
 #include "logger/seams/program_start.h"
-#include "logger/state/program_end.h"
 #include "logger/text/cp1252.h"
 #include "logger/text/date_mask.h"
 
 namespace kelvinor {
 namespace {
 
-[[noreturn]] void stopRecording(ProgramState& state, Host& host) {
+void stopRecording(ProgramState& state, Host& host) {
     playSoundCue(state, host, clickCue);
     host.desktop.setBackgroundColour(statusLine, state.colourGrey);
     host.desktop.setTextColour(statusLine, kBlack);
@@ -41,7 +40,6 @@ namespace {
     } else {
         stopClock(state, host);
     }
-    endProgram(state, host);
 }
 
 bool isStopRequest(const WindowEvent& event) {
@@ -50,12 +48,13 @@ bool isStopRequest(const WindowEvent& event) {
            (event.kind == WindowEvent::Kind::Control && event.control == stopButton);
 }
 
-void recordCycle(ProgramState& state, Host& host) {
+// One row; false when a stop came during the read.
+bool recordCycle(ProgramState& state, Host& host) {
     // A stop click or close request while the sensors are read ends the read
     // at once; the recording then stops without a row for it.
     const bool read =
         readAllSensors(state, host, [&] { return host.desktop.hasPendingEvent(isStopRequest); });
-    if (!read) stopRecording(state, host);
+    if (!read) return false;
     checkReadings(state);
     playSoundCue(state, host, state.alarmText.empty() ? clickCue : alarmCue);
     std::replace(state.dataLine.begin(), state.dataLine.end(), '.', ',');
@@ -83,19 +82,20 @@ void recordCycle(ProgramState& state, Host& host) {
     // recording then stops at the next pass, without waiting for the server.
     if (!state.alarmText.empty() && state.mailSettingsSize >= 0)
         sendAlarmMail(state, host, [&] { return host.desktop.hasPendingEvent(isStopRequest); });
+    return true;
 }
 
-// Sleeps in the event wait until the next cycle is due or an event arrives; a
-// stop request is taken up at once and wins over a cycle that became due in
-// the same pass.
-void waitForNextCycle(ProgramState& state, Host& host) {
+// Sleeps in the event wait until the next cycle is due (true) or a stop
+// request comes (false); the stop is taken up at once and wins over a cycle
+// that became due in the same pass.
+bool waitForNextCycle(ProgramState& state, Host& host) {
     for (;;) {
         const std::int64_t now = host.clock.monotonicMs();
         if (now >= state.nextDueTick) state.cycleDue = 1;
         const std::int64_t timeout = state.cycleDue ? 0 : state.nextDueTick - now;
         const std::optional<WindowEvent> event = host.desktop.waitForEvent(timeout);
-        if (event && isStopRequest(*event)) stopRecording(state, host);
-        if (state.cycleDue) return;
+        if (event && isStopRequest(*event)) return false;
+        if (state.cycleDue) return true;
     }
 }
 
@@ -107,10 +107,9 @@ void startRecording(ProgramState& state, Host& host) {
     state.startDate = formatDateMask(kDateMask, host.clock.localNow());
     state.startTime = formatDateMask(kTimeMask, host.clock.localNow());
     writeLogHeader(state, host);
-    for (;;) {
-        recordCycle(state, host);
-        waitForNextCycle(state, host);
+    while (recordCycle(state, host) && waitForNextCycle(state, host)) {
     }
+    stopRecording(state, host);
 }
 
 }  // namespace kelvinor

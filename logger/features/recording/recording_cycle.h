@@ -5,7 +5,10 @@
 
 namespace kelvinor {
 
-// Never returns: a stopped recording ends the program.
-[[noreturn]] void startRecording(ProgramState& state, Host& host);
+// Runs a recording from its interval prompt to the question after the stop
+// (a stop click, or a close request of the main window from anywhere,
+// taken at the next pass); returns once it has stopped, and the program
+// then ends.
+void startRecording(ProgramState& state, Host& host);
 
 }  // namespace kelvinor

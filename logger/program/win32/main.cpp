@@ -1,7 +1,7 @@
 // Kelvinor for Windows: the program on Win32's own windows and DirectSound,
 // built twice: Kelvinor.exe for real sensors, Kelvinor-Demo.exe with three
 // simulated ones (KELVINOR_PROGRAM_DEMO_MODE 0 or 1).
-#include "logger/application/startup.h"
+#include "logger/application/program_course.h"
 #include "logger/desktop/win32/direct_sound_output.h"
 #include "logger/desktop/win32/win32_desktop.h"
 #include "logger/program/pausing_clock.h"
@@ -13,8 +13,7 @@ int main() {
     kelvinor::PausingClock clock(desktop);
     kelvinor::DirectSoundOutput sound;
     const std::unique_ptr<kelvinor::ProgramStarter> starter = kelvinor::makeProgramStarter();
-    kelvinor::Host host{
-        desktop, clock, sound, *starter, kelvinor::startSocketLayer, kelvinor::endProcess};
+    kelvinor::Host host{desktop, clock, sound, *starter, kelvinor::startSocketLayer};
     static kelvinor::ProgramState state;  // large: not on the stack
-    kelvinor::startUp(state, host, KELVINOR_PROGRAM_DEMO_MODE);
+    kelvinor::endProcess(kelvinor::runProgram(state, host, KELVINOR_PROGRAM_DEMO_MODE));
 }
