@@ -225,7 +225,8 @@ TEST(Recording, RowSpacingIncludesTheCuePauses) {
     EXPECT_EQ(times, (std::vector<std::int64_t>{0, 500, 1000, 1500, 2000, 2500, 5000, 7000, 8000}));
     // The question comes after the end block and the 500 ms pause; Yes opens the log file.
     EXPECT_EQ(r.desktop.messageTimes.back() - kScanMs, 8000);
-    for (int i = 0; i < 1000 && fileSize("opened.txt") <= 0; ++i)
+    // The opener writes the name and the line end apart: wait for the line's end.
+    for (int i = 0; i < 1000 && !readFile("opened.txt").ends_with("\n"); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     std::string openedFile = readFile("opened.txt");
     std::erase(openedFile, '\r');  // cmd's echo ends its line with CR LF
