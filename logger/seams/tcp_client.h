@@ -45,11 +45,12 @@ class TcpClient {
         return givenUp_;
     }
 
-    // The system's TLS state, defined by the platform.
+    // The system's socket and TLS state, defined by the platform.
+    struct Socket;
     struct Tls;
 
   private:
-    int fd_ = -1;
+    std::unique_ptr<Socket> socket_;  // none while not connected
     std::unique_ptr<Tls> tls_;
     std::function<bool()> giveUp_;
     bool givenUp_ = false;

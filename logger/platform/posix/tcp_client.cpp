@@ -88,6 +88,10 @@ std::optional<in_addr> resolveIpv4(const std::string& server, int timeoutMs,
 
 // OpenSSL over the connection's socket. The socket stays non-blocking; every
 // step that wants to read or write waits for the socket within the deadline.
+struct TcpClient::Socket {
+    int fd;
+};
+
 struct TcpClient::Tls {
     SSL_CTX* context = nullptr;
     SSL* session = nullptr;
@@ -211,16 +215,17 @@ bool TcpClient::connect(const std::string& server, int port, int timeoutMs) {
         if (!found) return false;
         address.sin_addr = *found;
     }
-    fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd_ < 0) return false;
-    if (::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        if (errno != EINPROGRESS || !waitFor(fd_, POLLOUT, remainingMs(deadline), givenUp)) {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) return false;
+    socket_ = std::make_unique<Socket>(Socket{fd});
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        if (errno != EINPROGRESS || !waitFor(fd, POLLOUT, remainingMs(deadline), givenUp)) {
             close();
             return false;
         }
         int error = 0;
         socklen_t length = sizeof error;
-        if (getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0) {
+        if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0) {
             close();
             return false;
         }
@@ -235,19 +240,20 @@ TcpClient::~TcpClient() {
 }
 
 bool TcpClient::sendAll(std::string_view data, int timeoutMs) {
-    if (fd_ < 0) return false;
+    if (!socket_) return false;
+    const int fd = socket_->fd;
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     const GivenUp givenUp = [this] { return this->givenUp(); };
-    if (tls_) return sendEncrypted(*tls_, fd_, data, deadline, givenUp);
+    if (tls_) return sendEncrypted(*tls_, fd, data, deadline, givenUp);
     while (!data.empty()) {
-        const ssize_t sent = send(fd_, data.data(), data.size(), MSG_NOSIGNAL);
+        const ssize_t sent = send(fd, data.data(), data.size(), MSG_NOSIGNAL);
         if (sent > 0) {
             data.remove_prefix(static_cast<std::size_t>(sent));
             continue;
         }
         if (sent < 0 && errno == EINTR) continue;
         if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) &&
-            waitFor(fd_, POLLOUT, remainingMs(deadline), givenUp))
+            waitFor(fd, POLLOUT, remainingMs(deadline), givenUp))
             continue;
         return false;  // an error, or the peer stopped reading until the deadline
     }
@@ -255,14 +261,15 @@ bool TcpClient::sendAll(std::string_view data, int timeoutMs) {
 }
 
 long TcpClient::readSome(char* buffer, std::size_t size, int timeoutMs) {
-    if (fd_ < 0) return -1;
+    if (!socket_) return -1;
+    const int fd = socket_->fd;
     const GivenUp givenUp = [this] { return this->givenUp(); };
     if (tls_)
-        return readEncrypted(*tls_, fd_, buffer, size,
+        return readEncrypted(*tls_, fd, buffer, size,
                              Clock::now() + std::chrono::milliseconds(timeoutMs), givenUp);
-    if (!waitFor(fd_, POLLIN, timeoutMs, givenUp)) return 0;
+    if (!waitFor(fd, POLLIN, timeoutMs, givenUp)) return 0;
     for (;;) {
-        const ssize_t count = recv(fd_, buffer, size, 0);
+        const ssize_t count = recv(fd, buffer, size, 0);
         if (count < 0 && errno == EINTR) continue;
         if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return 0;
         return count > 0 ? static_cast<long>(count) : -1;
@@ -270,8 +277,8 @@ long TcpClient::readSome(char* buffer, std::size_t size, int timeoutMs) {
 }
 
 bool TcpClient::startTls(const std::string& hostName, int timeoutMs) {
-    if (fd_ < 0) return false;
-    tls_ = handshake(fd_, hostName, Clock::now() + std::chrono::milliseconds(timeoutMs),
+    if (!socket_) return false;
+    tls_ = handshake(socket_->fd, hostName, Clock::now() + std::chrono::milliseconds(timeoutMs),
                      [this] { return givenUp(); });
     if (!tls_) close();
     return tls_ != nullptr;
@@ -279,8 +286,8 @@ bool TcpClient::startTls(const std::string& hostName, int timeoutMs) {
 
 void TcpClient::close() {
     tls_.reset();
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
+    if (socket_) ::close(socket_->fd);
+    socket_.reset();
 }
 
 }  // namespace kelvinor

@@ -14,6 +14,9 @@
 
 namespace kelvinor {
 
+struct TcpClient::Socket {
+    SOCKET handle;
+};
 struct TcpClient::Tls {};
 
 namespace {
@@ -86,13 +89,13 @@ bool TcpClient::connect(const std::string& server, int port, int timeoutMs) {
         closesocket(socket);
         return false;
     }
-    fd_ = static_cast<int>(socket);
+    socket_ = std::make_unique<Socket>(Socket{socket});
     return true;
 }
 
 bool TcpClient::sendAll(std::string_view data, int timeoutMs) {
-    if (fd_ < 0) return false;
-    const auto socket = static_cast<SOCKET>(fd_);
+    if (!socket_) return false;
+    const SOCKET socket = socket_->handle;
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     while (!data.empty()) {
         if (!waitFor(socket, true, remainingMs(deadline), [this] { return givenUp(); }))
@@ -109,8 +112,8 @@ bool TcpClient::sendAll(std::string_view data, int timeoutMs) {
 }
 
 long TcpClient::readSome(char* buffer, std::size_t size, int timeoutMs) {
-    if (fd_ < 0) return -1;
-    const auto socket = static_cast<SOCKET>(fd_);
+    if (!socket_) return -1;
+    const SOCKET socket = socket_->handle;
     if (!waitFor(socket, false, timeoutMs, [this] { return givenUp(); })) {
         // Nothing came in time, unless the connection failed meanwhile.
         u_long waiting = 0;
@@ -128,8 +131,8 @@ bool TcpClient::startTls(const std::string&, int) {
 }
 
 void TcpClient::close() {
-    if (fd_ >= 0) closesocket(static_cast<SOCKET>(fd_));
-    fd_ = -1;
+    if (socket_) closesocket(socket_->handle);
+    socket_.reset();
     tls_.reset();
 }
 
