@@ -30,7 +30,7 @@ void cycleFileWork(benchmark::State& run) {
     saveLogFile(state);  // the copy starts equal
     state.rowDate = "06.12.2026";
     state.rowTime = "23:31:05";
-    state.dataLine = "0\t5,00\t30,00\t-2,00";
+    state.lastReadings.line = "0\t5.00\t30.00\t-2.00";
     for (auto _ : run) {
         writeLogRow(state, scenario.host);
         saveLogFile(state);

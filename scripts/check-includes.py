@@ -4,7 +4,7 @@ system's platform folder or another toolkit's desktop folder, and on a
 toolkit or operating-system header outside the folders made for it.
 
 Usage: check-includes.py [ROOT]   (ROOT: the project's folder, default: this script's parent's parent)
-Layers, bottom to top: text, seams, state, features (in FEATURES order),
+Layers, bottom to top: text, data, seams, state, features (in FEATURES order),
 application; beside them platform/<system> and desktop/<toolkit>; program on top.
 """
 import pathlib
@@ -12,7 +12,7 @@ import re
 import sys
 
 FEATURES = ["mail", "sound", "clock_control", "bus", "alarm", "recording", "editors"]
-LOWER = ["text", "seams", "state"]
+LOWER = ["text", "data", "seams", "state"]
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
 
 
@@ -22,8 +22,10 @@ def allowed_folders(folder):
     top = parts[0]
     if top == "text":
         return ["text"]
+    if top == "data":
+        return ["text", "data"]
     if top == "seams":
-        return ["text", "seams"]
+        return ["text", "data", "seams"]
     if top == "state":
         return LOWER
     if top == "features" and len(parts) > 1 and parts[1] in FEATURES:

@@ -9,8 +9,7 @@
 int main(int argc, char** argv) {
     if (argc != 2) return 2;
     kelvinor::testing::Scenario scenario;
-    scenario.state.commandInterpreter = "command";
     const bool ended =
-        kelvinor::runBusCommand(scenario.state, scenario.host, std::string("/c") + argv[1]);
+        kelvinor::runBusCommand("command", scenario.host, std::string("/c") + argv[1]);
     std::printf("%s\n", ended ? "ended" : "given up");
 }

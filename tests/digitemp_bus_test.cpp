@@ -10,8 +10,8 @@
 #include <map>
 #include <sstream>
 
-#include "logger/features/bus/config_files.h"
 #include "logger/features/bus/measurement.h"
+#include "logger/features/bus/sensor_buses.h"
 #include "logger/seams/files.h"
 #include "logger/text/cp1252.h"
 #include "tests/onewire/onewire_bus.h"
@@ -52,14 +52,10 @@ TEST_F(RealDigiTemp, LiveStartUpFindsTheSensorsOnCom3AndTheInstantQueryShowsThem
     Scenario scenario;
     EXPECT_EQ(scenario.runStartUpAndClose(0), 0);
     EXPECT_EQ(scenario.state.sensorPort, 3);
-    ASSERT_EQ(scenario.state.sensorCount, 3);
-    EXPECT_EQ(scenario.state.sensors.sensorLine[7],
-              "10A8B16B0108005D ist ein Temperatursensor vom Typ DS1820");
-    EXPECT_EQ(scenario.state.sensors.sensorLine[8],
-              "104C4D55000800D9 ist ein Temperatursensor vom Typ DS1820");
-    EXPECT_EQ(scenario.state.sensors.sensorLine[9],
-              "10B7C34F00080019 ist ein Temperatursensor vom Typ DS1820");
-    EXPECT_EQ(scenario.state.sensors.sensorLine[10], "ROM #0 : 10A8B16");
+    ASSERT_EQ(scenario.state.sensorCount(), 3);
+    EXPECT_EQ(
+        romsOf(scenario.state.sensors),
+        (std::vector<std::string>{"10A8B16B0108005D", "104C4D55000800D9", "10B7C34F00080019"}));
     EXPECT_NE(readFile("digitemp.cfg").find("\nREAD_TIME 10\f0\n"), std::string::npos)
         << readFile("digitemp.cfg");
     EXPECT_TRUE(scenario.desktop.messages.empty());  // found, so no problem message
@@ -78,7 +74,7 @@ TEST_F(RealDigiTemp, UnreadableSensorsDeliverTheFaultCode) {
     writeFile("kelvinor.ini", "READ_TIME 10\n");
     Scenario scenario;
     scenario.runStartUpAndClose(0);
-    ASSERT_EQ(scenario.state.sensorCount, 3);
+    ASSERT_EQ(scenario.state.sensorCount(), 3);
 
     struct Case {
         std::string sensors;
@@ -94,7 +90,7 @@ TEST_F(RealDigiTemp, UnreadableSensorsDeliverTheFaultCode) {
     for (const Case& c : cases) {
         bus.setSensors(c.sensors);
         readAllSensors(scenario.state, scenario.host);
-        EXPECT_EQ(scenario.state.dataLine, c.line) << c.sensors;
+        EXPECT_EQ(scenario.state.lastReadings.line, c.line) << c.sensors;
         EXPECT_EQ(readFile("DATALINE.TXT"), c.line + "\r\n");
     }
     EXPECT_EQ(fileSize("DATALINE.TMP"), -1);
@@ -119,17 +115,17 @@ TEST_F(RealDigiTemp, MoreThanSixtyOneSensorsGiveTheFirstSixtyOne) {
     writeFile("kelvinor.ini", "READ_TIME 9000\n");
     Scenario scenario;
     EXPECT_EQ(scenario.runStartUpAndClose(0), 0);
-    ASSERT_EQ(scenario.state.sensorCount, 61);
+    ASSERT_EQ(scenario.state.sensorCount(), 61);
     writeFile("kelvinor.ini", "READ_TIME 10\n");
     loadReadTime(scenario.state);
     patchToolSettings(scenario.state);
     readAllSensors(scenario.state, scenario.host);
-    const std::string line = scenario.state.dataLine;
+    const std::string line = scenario.state.lastReadings.line;
     EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), 61) << line;
     for (int k = 1; k <= 61; ++k) {
-        const std::string rom = scenario.state.sensors.sensorLine[6 + k].substr(0, 14);
+        const std::string rom = scenario.state.sensors[k - 1].rom.substr(0, 14);
         ASSERT_EQ(serialOf.count(rom), 1u) << rom;
-        EXPECT_EQ(scenario.state.sensors.sensorValue[k], std::to_string(serialOf[rom]) + ".00")
+        EXPECT_EQ(scenario.state.lastReadings.readings[k - 1].celsius, serialOf[rom])
             << "sensor " << k;
     }
     // The answer file names the same 61 sensors, no more.
@@ -206,12 +202,12 @@ TEST_F(RealDigiTemp, AHangingOrWrappedDigiTempIsBoundedWithAllItStarts) {
     writeFile("kelvinor.ini", "READ_TIME 10\n");  // a read may take 3 x 10 + 1000 ms
     Scenario scenario;
     scenario.runStartUpAndClose(0);
-    ASSERT_EQ(scenario.state.sensorCount, 3);
+    ASSERT_EQ(scenario.state.sensorCount(), 3);
     for (const Case& c : cases) {
         writeProgram("wrapped-digitemp", c.wrapper);
         writeFile("DIGITEMP.TOOL", "./wrapped-digitemp\n");
         const double seconds = secondsOf([&] { readAllSensors(scenario.state, scenario.host); });
-        EXPECT_EQ(scenario.state.dataLine, c.dataLine) << c.wrapper;
+        EXPECT_EQ(scenario.state.lastReadings.line, c.dataLine) << c.wrapper;
         EXPECT_LT(seconds, 5.0) << c.wrapper;
         EXPECT_EQ(system("pgrep -f 'slee[p] 100[023]' >/dev/null"), 256) << c.wrapper;
     }

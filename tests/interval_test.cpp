@@ -76,8 +76,8 @@ struct IntervalRun {
     TemporaryWorkFolder folder;
     Scenario scenario{ScenarioOptions{.soundAvailable = true}};
     void ask(const std::optional<std::string>& entry, int readTimeMs = 1000, int sensors = 3) {
-        scenario.state.readTimeMs = readTimeMs;
-        scenario.state.sensorCount = sensors;
+        scenario.state.readTime.ms = readTimeMs;
+        scenario.state.sensors.assign(static_cast<std::size_t>(sensors), Sensor{});
         scenario.state.soundEnabled = scenario.state.soundReady = 1;
         scenario.desktop.answerPrompt(entry);
         askRecordingInterval(scenario.state, scenario.host);

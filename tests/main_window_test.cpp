@@ -268,15 +268,18 @@ TEST(MainWindow, AliasesAndThresholdsWalkThroughEverySensor) {
     EXPECT_EQ(p[4].message, "Sensor Nr. 1/ID DemoSensor 1='Vorlauf':");
     EXPECT_EQ(p[6].message, "Sensor Nr. 2/ID DemoSensor 2='':");
     const SensorTable& t = r.state.sensors;
-    EXPECT_EQ(t.sensorAlias, (Lines{"", "Vorlauf", "",
-                                    "R\xFC"
-                                    "cklauf\tB"}));
-    EXPECT_EQ(t.alarmPlus[1], 25.5);
-    EXPECT_EQ(t.alarmMinus[1], -10.0);
-    EXPECT_EQ(t.alarmPlus[2], 1.234);
-    EXPECT_EQ(t.alarmMinus[2], 0.0);
-    EXPECT_EQ(t.alarmPlus[3], 126.0);
-    EXPECT_DOUBLE_EQ(t.alarmMinus[3], -56.004);
+    ASSERT_EQ(t.size(), 3u);
+    EXPECT_EQ(t[0].alias, "Vorlauf");
+    EXPECT_EQ(t[1].alias, "");
+    EXPECT_EQ(t[2].alias,
+              "R\xFC"
+              "cklauf\tB");
+    EXPECT_EQ(t[0].warmAbove, 25.5);
+    EXPECT_EQ(t[0].coldBelow, -10.0);
+    EXPECT_EQ(t[1].warmAbove, 1.234);
+    EXPECT_EQ(t[1].coldBelow, 0.0);
+    EXPECT_EQ(t[2].warmAbove, 126.0);
+    EXPECT_DOUBLE_EQ(t[2].coldBelow, -56.004);
 
     // Clicks: title, then aliases (1 + 3), thresholds (1 + 6), query (2), close (1); plus the
     // notice.
@@ -308,7 +311,7 @@ TEST(MainWindow, ThresholdConversions) {
         scenario.desktop.closeAt(0);
         scenario.runStartUp(1);
         EXPECT_EQ(scenario.desktop.prompts.at(7).preset, c.shown) << c.answer;
-        EXPECT_EQ(scenario.state.sensors.alarmPlus[1], 0.0);
+        EXPECT_EQ(scenario.state.sensors.at(0).warmAbove, 0.0);
     }
 }
 

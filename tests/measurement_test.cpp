@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "logger/features/bus/config_files.h"
+#include "logger/features/bus/data_line.h"
 #include "logger/features/bus/sensor_buses.h"
 #include "logger/seams/control_ids.h"
 #include "logger/seams/files.h"
@@ -22,44 +22,60 @@ using Values = std::vector<std::string>;
 
 void prepare(ProgramState& state, int demoMode, int sensors) {
     state.demoMode = demoMode;
-    chooseSensorBus(state);
     state.soundEnabled = 1;
     state.commandInterpreter = "command";
     state.dataLineCommand = "/cDATALINE.BAT";
-    state.demoTemperature = {0.0, 5.0, 30.0, -2.0};
-    state.sensors.sensorLine.assign(108, "");
-    state.sensorCount = sensors;
-    state.sensors.sensorValue.assign(sensors + 1, "old");
-    state.sensors.sensorAlias.assign(sensors + 1, "");
-    for (int k = 1; k <= sensors; ++k) {
-        state.sensors.sensorAlias[k] = "S" + std::to_string(k);
-        state.sensors.sensorLine[6 + k] = demoMode ? "DemoSensor " + std::to_string(k)
-                                                   : "10A8B16B010800" + std::to_string(10 + k) +
-                                                         " ist ein Temperatursensor vom Typ DS1820";
-    }
+    chooseSensorBus(state);
+    for (int k = 1; k <= sensors; ++k)
+        state.sensors.push_back(Sensor{demoMode ? "DemoSensor " + std::to_string(k)
+                                                : "10A8B16B010800" + std::to_string(10 + k),
+                                       "S" + std::to_string(k)});
 }
 
-TEST(Measurement, SplitsTheDataLineAtTabs) {
+Values deliveredTexts(const SensorReadings& readings) {
+    Values texts;
+    for (const Reading& reading : readings.readings) texts.push_back(reading.asDelivered);
+    return texts;
+}
+
+TEST(Measurement, SplitsTheDataLineIntoReadings) {
+    constexpr auto none = std::nullopt;
     struct Case {
         std::string line;
         int sensors;
-        Values values;
+        Values texts;
+        std::vector<std::optional<double>> celsius;
+        std::vector<Fault> faults;
     };
+    const Fault ok = Fault::None, code = Fault::SensorCode, no = Fault::NoReading;
     const Case cases[] = {
-        {"0\t21.50\t85.00", 2, {"0", "21.50", "85.00"}},
-        {"", 2, {"", "", ""}},
-        {"0\t1", 3, {"0", "1", "", ""}},
-        {"0\t1\t2\t3\t4", 2, {"0", "1", "2"}},
-        {"\t\t", 3, {"", "", "", ""}},
-        {"1700000000\t-0.06\t", 2, {"1700000000", "-0.06", ""}},
-        {"x", 0, {"x"}},
+        {"0\t21.50\t85.00", 2, {"21.50", "85.00"}, {21.5, 85.0}, {ok, code}},
+        {"0\t0.00\t85\t85,00", 3, {"0.00", "85", "85,00"}, {0.0, 85.0, 85.0}, {ok, code, code}},
+        // Only the exact codes are the fault: 85.0 and a blank before it are values.
+        {"0\t85.0\t 85.00\t85.001",
+         3,
+         {"85.0", " 85.00", "85.001"},
+         {85.0, 85.0, 85.001},
+         {ok, ok, ok}},
+        // A comma ends the number.
+        {"0\t21,50", 1, {"21,50"}, {21.0}, {ok}},
+        {"", 2, {"", ""}, {none, none}, {no, no}},
+        {"0\t1", 3, {"1", "", ""}, {1.0, none, none}, {ok, no, no}},
+        {"0\t1\t2\t3\t4", 2, {"1", "2"}, {1.0, 2.0}, {ok, ok}},
+        {"\t\t", 3, {"", "", ""}, {none, none, none}, {no, no, no}},
+        {"1700000000\t-0.06\t", 2, {"-0.06", ""}, {-0.06, none}, {ok, no}},
+        {"0\tabc\t-", 2, {"abc", "-"}, {none, none}, {no, no}},
+        {"x", 0, {}, {}, {}},
     };
     for (const Case& c : cases) {
-        ProgramState state;
-        prepare(state, 0, c.sensors);
-        state.dataLine = c.line;
-        splitDataLine(state);
-        EXPECT_EQ(state.sensors.sensorValue, c.values) << c.line;
+        const SensorReadings readings = splitDataLine(c.line, c.sensors);
+        EXPECT_EQ(readings.line, c.line);
+        EXPECT_EQ(deliveredTexts(readings), c.texts) << c.line;
+        ASSERT_EQ(readings.readings.size(), c.faults.size()) << c.line;
+        for (std::size_t i = 0; i < c.faults.size(); ++i) {
+            EXPECT_EQ(readings.readings[i].celsius, c.celsius[i]) << c.line << " " << i;
+            EXPECT_EQ(readings.readings[i].fault, c.faults[i]) << c.line << " " << i;
+        }
     }
 }
 
@@ -84,8 +100,8 @@ TEST(Measurement, ReadsTheFirstLineOfTheDataFile) {
         writeDataLineBatch(c.file);
         Scenario scenario;
         prepare(scenario.state, 0, 2);
-        readDataLine(scenario.state, scenario.host);
-        EXPECT_EQ(scenario.state.dataLine, c.line);
+        ASSERT_TRUE(readAllSensors(scenario.state, scenario.host));
+        EXPECT_EQ(scenario.state.lastReadings.line, c.line);
         EXPECT_EQ(readNotes("dataline.log"), "run\n");
     }
 }
@@ -94,16 +110,17 @@ TEST(Measurement, MissingOrStaleDataFile) {
     TemporaryWorkFolder folder;
     Scenario scenario;
     prepare(scenario.state, 0, 2);
-    scenario.state.dataLine = "previous";
-    readDataLine(scenario.state, scenario.host);  // no batch, no file
-    EXPECT_EQ(scenario.state.dataLine, "");
+    scenario.state.lastReadings.line = "previous";
+    readAllSensors(scenario.state, scenario.host);  // no batch, no file
+    EXPECT_EQ(scenario.state.lastReadings.line, "");
     writeFile("DATALINE.TXT", "0\t9.00\t8.00\n");  // left from an earlier run
-    readDataLine(scenario.state, scenario.host);
-    EXPECT_EQ(scenario.state.dataLine, "0\t9.00\t8.00");
+    readAllSensors(scenario.state, scenario.host);
+    EXPECT_EQ(scenario.state.lastReadings.line, "0\t9.00\t8.00");
     std::filesystem::remove("DATALINE.TXT");
     std::filesystem::create_directory("DATALINE.TXT");
-    readDataLine(scenario.state, scenario.host);
-    EXPECT_EQ(scenario.state.dataLine, "");
+    readAllSensors(scenario.state, scenario.host);
+    EXPECT_EQ(scenario.state.lastReadings.line, "");
+    EXPECT_EQ(scenario.state.lastReadings.readings.size(), 2u);
 }
 
 // The expected demonstration text of a value given in hundredths.
@@ -120,20 +137,15 @@ TEST(Measurement, DemonstrationSensorsStepThroughTheirWholeCycles) {
     prepare(scenario.state, 1, 3);
     for (int m = 0; m < 2 * 331 + 5; ++m) {
         readAllSensors(scenario.state, scenario.host);
-        const Values expected = {"0", hundredths(500 + 50 * (m % 151)),
+        const Values expected = {hundredths(500 + 50 * (m % 151)),
                                  hundredths(3000 + 30 * (m % 168)),
                                  hundredths(-200 - 10 * (m % 331))};
-        ASSERT_EQ(scenario.state.sensors.sensorValue, expected) << "measurement " << m;
+        ASSERT_EQ(deliveredTexts(scenario.state.lastReadings), expected) << "measurement " << m;
+        if (m == 0) {
+            EXPECT_EQ(scenario.state.lastReadings.line, "0\t5.00\t30.00\t-2.00");
+        }
     }
     EXPECT_FALSE(std::filesystem::exists("dataline.log"));  // no batch in the demonstration
-}
-
-TEST(Measurement, DemonstrationFirstLine) {
-    ProgramState state;
-    prepare(state, 1, 3);
-    composeDemoReading(state);
-    EXPECT_EQ(state.dataLine, "0\t5.00\t30.00\t-2.00");
-    EXPECT_EQ(state.demoTemperature[1], 5.5);
 }
 
 void addButtons(Scenario& scenario) {

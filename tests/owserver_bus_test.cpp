@@ -103,11 +103,10 @@ TEST(Owserver, LiveScanFindsItsSensorsAndTheInstantQueryReadsThem) {
     Scenario scenario;
     EXPECT_EQ(scenario.runStartUpAndClose(0), 0);
     EXPECT_EQ(scenario.state.sensorPort, 7);
-    ASSERT_EQ(scenario.state.sensorCount, 3);
+    ASSERT_EQ(scenario.state.sensorCount(), 3);
     const std::vector<std::string> roms = server.roms();
     ASSERT_EQ(roms.size(), 3u);
-    for (int k = 1; k <= 3; ++k)
-        EXPECT_EQ(scenario.state.sensors.sensorLine[6 + k].substr(0, 16), roms[k - 1]) << k;
+    for (int k = 1; k <= 3; ++k) EXPECT_EQ(scenario.state.sensors[k - 1].rom, roms[k - 1]) << k;
     EXPECT_NE(readFile("digitemp.cfg").find("\nREAD_TIME 100\f"), std::string::npos);
     instantQuery(scenario.state, scenario.host);
     const std::vector<double> values = dataLineValues();
@@ -136,7 +135,7 @@ TEST(Owserver, EveryReadHasTheTemperatureOfItsOwnConversion) {
     installPort(server.address());
     Scenario scenario;
     EXPECT_EQ(scenario.runStartUpAndClose(0), 0);
-    ASSERT_EQ(scenario.state.sensorCount, 3);
+    ASSERT_EQ(scenario.state.sensorCount(), 3);
     std::vector<double> read;
     for (const double celsius : {20.0, 30.0, 30.0, -5.0, -5.0}) {
         bus.setSensors(threeSensorsAt(celsius));
@@ -186,7 +185,7 @@ TEST(Owserver, AHungServerCostsOneTimeOutPerRead) {
         installPort(server.address());
         Scenario scenario;
         EXPECT_EQ(scenario.runStartUpAndClose(0), 0);
-        ASSERT_EQ(scenario.state.sensorCount, 3);
+        ASSERT_EQ(scenario.state.sensorCount(), 3);
         EnvironmentChange hang("OWREAD_HANG", c.hangingSensor);
         fs::remove(folder.path() / "calls");
         if (c.stopServer) server.signal(SIGSTOP);

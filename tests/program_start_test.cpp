@@ -169,9 +169,9 @@ TEST(ProgramStart, BusCommandRunsTheBatchWithTheShellInTheCurrentFolder) {
               "echo \"$0\" > ran.txt\nsleep 0.2\necho end >> ran.txt\n");  // no x bit
     Scenario scenario;
     scenario.state.commandInterpreter = "command";
-    runBusCommand(scenario.state, scenario.host, "/cCOM1READ.BAT");
-    EXPECT_EQ(readFile("ran.txt"), "./COM1READ.BAT\nend\n");        // waited for its end
-    runBusCommand(scenario.state, scenario.host, "/cMISSING.BAT");  // ignored
+    runBusCommand("command", scenario.host, "/cCOM1READ.BAT");
+    EXPECT_EQ(readFile("ran.txt"), "./COM1READ.BAT\nend\n");   // waited for its end
+    runBusCommand("command", scenario.host, "/cMISSING.BAT");  // ignored
 }
 
 // A batch that starts a process in the background and one in the
@@ -200,7 +200,7 @@ TEST(ProgramStart, ABatchGivenUpEndsWithEverythingItStarted) {
     int asked = 0;
     bool bothRan = false;
     const auto start = std::chrono::steady_clock::now();
-    const bool ended = runBusCommand(scenario.state, scenario.host, "/cENDLESS.BAT", [&] {
+    const bool ended = runBusCommand("command", scenario.host, "/cENDLESS.BAT", [&] {
         ++asked;
         bothRan = running("background.pid") && running("foreground.pid");
         return std::chrono::steady_clock::now() - start > std::chrono::milliseconds(300);
@@ -217,8 +217,7 @@ TEST(ProgramStart, WhatABatchLeftBehindEndsWithIt) {
     writeFile("LEAVING.BAT", "sleep 1031 &\necho $! > background.pid\n");
     Scenario scenario;
     scenario.state.commandInterpreter = "command";
-    EXPECT_TRUE(
-        runBusCommand(scenario.state, scenario.host, "/cLEAVING.BAT", [] { return false; }));
+    EXPECT_TRUE(runBusCommand("command", scenario.host, "/cLEAVING.BAT", [] { return false; }));
     EXPECT_TRUE(eventually([] { return !running("background.pid"); }));
 }
 

@@ -20,7 +20,6 @@
 #include "logger/application/startup.h"
 #include "logger/desktop/qt/logbook_view.h"
 #include "logger/desktop/qt/qt_text.h"
-#include "logger/features/bus/config_files.h"
 #include "logger/features/bus/measurement.h"
 #include "logger/features/bus/port_scan.h"
 #include "logger/features/bus/sensor_buses.h"
@@ -59,8 +58,6 @@ struct QtScenario {
         state.colourRed = kRed;
         state.sensorPort = 1;
         clearScheduleTexts(state);
-        state.demoTemperature = {0, 5.0, 30.0, -2.0};
-        state.sensors.sensorLine.assign(108, "");
         buildSensorTable(state);
     }
     template <typename T>

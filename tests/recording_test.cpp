@@ -362,8 +362,9 @@ TEST(Recording, LiveEditionWithShortEmptyAndFaultLines) {
     const std::string fault2 = "FEHLMESSUNG? (Sensor Nr. 2/ID 10B7C34F00080012/'S2')\t";
     const Lines expected = {
         "06.12.2026\t23:59:00\t21,50\t85,00\t" + fault2,
-        "06.12.2026\t23:59:03\t21,5\t",
-        "06.12.2026\t23:59:06\t",
+        // A missing reading is a fault, not 0 °C.
+        "06.12.2026\t23:59:03\t21,5\t" + fault2,
+        "06.12.2026\t23:59:06\t" + fault1 + fault2,
         "06.12.2026\t23:59:09\t85\t-60,5\t" + fault1 + "'-' an Sensor Nr. 2/'S2'\t",
         "06.12.2026\t23:59:12\t85,00\t 85,00\t" + fault1,
     };
@@ -373,6 +374,9 @@ TEST(Recording, LiveEditionWithShortEmptyAndFaultLines) {
     EXPECT_EQ(log.substr(log.find(marker) + marker.size(), crlfText(expected).size()),
               crlfText(expected));
     EXPECT_NE(log.find("Log-Intervall:\tS4 (S=Sekunden"), std::string::npos);
+    EXPECT_NE(log.find("\r\nSensor Nr. 2 alias 'S2' mit der ID 10B7C34F00080012 ist ein "
+                       "Temperatursensor vom Typ DS1820\r\n"),
+              std::string::npos);
     EXPECT_NE(log.find("An Schnittstelle 'COM2' wurden 2 St\xFC"
                        "ck"),
               std::string::npos);

@@ -5,7 +5,6 @@
 #include <filesystem>
 
 #include "logger/features/alarm/mail_settings.h"
-#include "logger/features/bus/config_files.h"
 #include "logger/features/bus/sensor_buses.h"
 #include "logger/seams/files.h"
 #include "logger/seams/platform.h"
@@ -66,17 +65,13 @@ TEST(StartUp, DemonstrationEditionFillsTheDefaultsAndTouchesNoFile) {
     EXPECT_EQ(s.portCommand[9], "/cCOM9READ.BAT");
     EXPECT_EQ(s.portCommand[10], "");
     EXPECT_EQ(s.dataLineCommand, "/cDATALINE.BAT");
-    EXPECT_EQ(s.sensorLineLastIndex, 107);
-    EXPECT_EQ(s.demoTemperature[1], 5.0);
-    EXPECT_EQ(s.demoTemperature[2], 30.0);
-    EXPECT_EQ(s.demoTemperature[3], -2.0);
     EXPECT_EQ(s.lastRecordDate, "--.--.--");
     EXPECT_EQ(s.nextRecordTime, "--:--:--");
     EXPECT_EQ(s.nextRecordWeekday, "-------");
     EXPECT_EQ(s.intervalDaysText, "-");
-    EXPECT_EQ(s.readTimeLine, "READ_TIME 1000");
-    EXPECT_EQ(s.readTimeMs, 1000);
-    EXPECT_EQ(s.sensorCount, 3);
+    EXPECT_EQ(s.readTime.line, "READ_TIME 1000");
+    EXPECT_EQ(s.readTime.ms, 1000);
+    EXPECT_EQ(s.sensorCount(), 3);
     // The demonstration reads no settings; only the scan deleted the tool's
     // settings, and the start a half-made copy of the log.
     EXPECT_EQ(folderListing(), std::vector<std::string>{"kelvinor.ini"});
@@ -89,17 +84,16 @@ TEST(StartUp, DemonstrationSensorTable) {
     ProgramState state;
     state.demoMode = 1;
     chooseSensorBus(state);
-    state.sensors.sensorLine.assign(kSensorLineCount, "");
     buildSensorTable(state);
-    const SensorTable& t = state.sensors;
-    EXPECT_EQ(state.sensorCount, 3);
-    EXPECT_EQ(t.sensorLine[7], "DemoSensor 1");
-    EXPECT_EQ(t.sensorLine[8], "DemoSensor 2");
-    EXPECT_EQ(t.sensorLine[9], "DemoSensor 3");
-    EXPECT_EQ(t.sensorAlias, (std::vector<std::string>{"", "S1", "S2", "S3"}));
-    EXPECT_EQ(t.alarmMinus, (std::vector<double>{0.0, -56.0, -56.0, -56.0}));
-    EXPECT_EQ(t.alarmPlus, (std::vector<double>{0.0, 126.0, 126.0, 126.0}));
-    EXPECT_EQ(t.sensorValue.size(), 4u);
+    ASSERT_EQ(state.sensorCount(), 3);
+    for (int k = 1; k <= 3; ++k) {
+        const Sensor& sensor = state.sensors[k - 1];
+        EXPECT_EQ(sensor.rom, "DemoSensor " + std::to_string(k));
+        EXPECT_FALSE(sensor.isDs1820());
+        EXPECT_EQ(sensor.alias, "S" + std::to_string(k));
+        EXPECT_EQ(sensor.coldBelow, -56.0);
+        EXPECT_EQ(sensor.warmAbove, 126.0);
+    }
     EXPECT_TRUE(folderListing().empty());
 }
 
@@ -129,8 +123,8 @@ TEST(StartUp, LiveEditionReadsTheReadTime) {
         oneSensorOnCom2();
         Scenario scenario;
         EXPECT_EQ(scenario.runStartUpAndClose(0), 0);
-        EXPECT_EQ(scenario.state.readTimeLine, c.line) << c.content;
-        EXPECT_EQ(scenario.state.readTimeMs, c.ms) << c.content;
+        EXPECT_EQ(scenario.state.readTime.line, c.line) << c.content;
+        EXPECT_EQ(scenario.state.readTime.ms, c.ms) << c.content;
         // Created empty when missing, and never written.
         EXPECT_EQ(readFile("kelvinor.ini"), c.content == "<none>" ? "" : c.content);
     }
@@ -177,33 +171,27 @@ std::string answerFile(const std::vector<std::string>& sensorLines) {
 TEST(StartUp, SensorTableFromTheAnswerFile) {
     struct Case {
         std::string content;
-        int count;
-        std::vector<std::pair<int, std::string>> lines;  // sensorLine entries to check
+        std::vector<std::string> roms;
     };
     std::vector<std::string> many;
     for (int i = 0; i < 74; ++i)
         many.push_back("10" + std::string(13, 'A') + std::to_string(i % 10));
+    std::vector<std::string> first61;
+    for (int i = 0; i < 61; ++i) first61.push_back(many[i]);
     const Case cases[] = {
         {answerFile({"10A8B16B0108005D : DS1820/DS18S20/DS1920 Temperature Sensor",
                      "10B7C34F00080012 : DS1820", "ROM #0 : 10A8B16B0108005D", ""}),
-         2,
-         {{7, "10A8B16B0108005D ist ein Temperatursensor vom Typ DS1820"},
-          {8, "10B7C34F00080012 ist ein Temperatursensor vom Typ DS1820"},
-          {9, "ROM #0 : 10A8B16"}}},
-        {answerFile({"ROM #0 : 10A8B16B0108005D", "", ""}), 0, {{7, "ROM #0 : 10A8B16"}}},
-        {answerFile(many),
-         61,
-         {{67, "10AAAAAAAAAAAAA0 ist ein Temperatursensor vom Typ DS1820"}, {68, ""}}},
-        {answerFile({"28FF0011223344AA : DS18B20", "short"}),
-         2,
-         {{7, "28FF0011223344AA"}, {8, "short"}}},
-        {answerFile({" "}), 1, {{7, " "}}},
-        {answerFile({"10"}), 1, {{7, "10 ist ein Temperatursensor vom Typ DS1820"}}},
-        {"a\nb\nc\nd\ne\n", 0, {{1, "a"}, {5, "e"}, {6, ""}, {7, ""}}},
-        {"", 0, {{7, ""}}},
+         {"10A8B16B0108005D", "10B7C34F00080012"}},
+        {answerFile({"ROM #0 : 10A8B16B0108005D", "", ""}), {}},
+        {answerFile(many), first61},
+        {answerFile({"28FF0011223344AA : DS18B20", "short"}), {"28FF0011223344AA", "short"}},
+        {answerFile({" "}), {" "}},
+        {answerFile({"10"}), {"10"}},
+        {"a\nb\nc\nd\ne\n", {}},
+        {"", {}},
+        // One sensor counted on line 9; the sensors are taken from line 7 on.
         {std::string("\0\xFF\x80\r\n", 5) + std::string(7, '\n') + std::string("\x10\x00\xFF", 3),
-         1,
-         {{1, std::string("\0\xFF\x80", 3)}, {8, ""}, {7, ""}}},
+         {""}},
     };
     for (const Case& c : cases) {
         TemporaryWorkFolder folder;
@@ -212,15 +200,14 @@ TEST(StartUp, SensorTableFromTheAnswerFile) {
         state.demoMode = 0;
         chooseSensorBus(state);
         state.sensorPort = 3;
-        state.sensors.sensorLine.assign(kSensorLineCount, "");
         buildSensorTable(state);
-        EXPECT_EQ(state.sensorCount, c.count) << c.content.substr(0, 80);
-        for (const auto& [index, text] : c.lines) EXPECT_EQ(state.sensors.sensorLine[index], text);
-        ASSERT_EQ(state.sensors.sensorAlias.size(), static_cast<std::size_t>(c.count) + 1);
-        if (c.count > 0) {
-            EXPECT_EQ(state.sensors.sensorAlias[c.count], "S" + std::to_string(c.count));
-            EXPECT_EQ(state.sensors.alarmPlus[c.count], 126.0);
-            EXPECT_EQ(state.sensors.alarmMinus[1], -56.0);
+        std::vector<std::string> roms;
+        for (const Sensor& sensor : state.sensors) roms.push_back(sensor.rom);
+        EXPECT_EQ(roms, c.roms) << c.content.substr(0, 80);
+        if (!c.roms.empty()) {
+            EXPECT_EQ(state.sensors.back().alias, "S" + std::to_string(c.roms.size()));
+            EXPECT_EQ(state.sensors.back().warmAbove, 126.0);
+            EXPECT_EQ(state.sensors.front().coldBelow, -56.0);
         }
         EXPECT_EQ(readFile("COM3READ.INI"), c.content);
     }
@@ -232,9 +219,8 @@ TEST(StartUp, MissingAnswerFileIsCreatedEmptyAndGivesNoSensors) {
     chooseSensorBus(state);
     state.sensorPort = 4;
     buildSensorTable(state);
-    EXPECT_EQ(state.sensorCount, 0);
+    EXPECT_TRUE(state.sensors.empty());
     EXPECT_EQ(fileSize("COM4READ.INI"), 0);
-    EXPECT_EQ(state.sensors.sensorValue.size(), 1u);
 }
 
 TEST(StartUp, ClockProgramAndMailSettingsAreMeasured) {
@@ -331,10 +317,10 @@ TEST(StartUp, HostileSettingsFilesNeverCrash) {
         Scenario scenario;
         EXPECT_EQ(scenario.runStartUpAndClose(0), 0) << c.name;
         if (c.name == "huge line") {
-            EXPECT_EQ(scenario.state.readTimeMs, 1234);
+            EXPECT_EQ(scenario.state.readTime.ms, 1234);
         }
         if (c.name == "folder" || c.name == "unreadable" || c.name == "dangling link") {
-            EXPECT_EQ(scenario.state.readTimeMs, 1000) << c.name;
+            EXPECT_EQ(scenario.state.readTime.ms, 1000) << c.name;
         }
     }
 }

@@ -48,7 +48,7 @@ TEST(W1Bus, ScanAnswerFileAndDataLineAsTheToolWouldLeaveThem) {
     Scenario scenario;
     EXPECT_EQ(scenario.runStartUpAndClose(0), 0);
     EXPECT_EQ(scenario.state.sensorPort, 5);
-    ASSERT_EQ(scenario.state.sensorCount, 5);
+    ASSERT_EQ(scenario.state.sensorCount(), 5);
     for (const std::string name : {"28-00080zzzzzzz", "10-0008016bb1a"})
         EXPECT_NE(readFile("DIGITEMP.LOG")
                       .find("  the device \"" + name +
@@ -67,9 +67,9 @@ TEST(W1Bus, ScanAnswerFileAndDataLineAsTheToolWouldLeaveThem) {
                   "ROM #0 : 10A8B16B0108005D\nROM #1 : 22CCBBAA000000FA\n"
                   "ROM #2 : 282A1F3E060000F8\nROM #3 : 28C3FDE2050000E9\n"
                   "ROM #4 : 3B3C2B1A00000099\n");
-    EXPECT_EQ(scenario.state.sensors.sensorLine[7],
-              "10A8B16B0108005D ist ein Temperatursensor vom Typ DS1820");
-    EXPECT_EQ(scenario.state.sensors.sensorLine[8], "22CCBBAA000000FA");
+    EXPECT_EQ(romsOf(scenario.state.sensors),
+              (std::vector<std::string>{"10A8B16B0108005D", "22CCBBAA000000FA", "282A1F3E060000F8",
+                                        "28C3FDE2050000E9", "3B3C2B1A00000099"}));
     // The tool's settings carry the read time where the tool would have it.
     EXPECT_NE(readFile("digitemp.cfg").find("\nREAD_TIME 100\f"), std::string::npos)
         << readFile("digitemp.cfg");

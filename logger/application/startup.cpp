@@ -2,7 +2,6 @@
 
 #include "logger/application/main_window.h"
 #include "logger/features/alarm/mail_settings.h"
-#include "logger/features/bus/config_files.h"
 #include "logger/features/bus/port_scan.h"
 #include "logger/features/bus/sensor_buses.h"
 #include "logger/features/sound/sound_cues.h"
@@ -29,7 +28,6 @@ Phase startUp(ProgramState& state, Host& host, int demoMode) {
 
     // 2. Fixed switches and names.
     state.demoMode = demoMode;
-    chooseSensorBus(state);
     state.soundEnabled = 1;
     state.clockRunning = 0;
     state.logFileName = defaultLogFilePrefix();
@@ -46,17 +44,14 @@ Phase startUp(ProgramState& state, Host& host, int demoMode) {
     state.portCommand.assign(11, std::string());
     for (int n = 1; n <= 9; ++n) state.portCommand[n] = "/cCOM" + decimal(n) + "READ.BAT";
 
-    // 4. The read parameter, the line table's bound, the simulated temperatures.
+    // 4. and 5. The read parameter and the sensor bus of this edition (the
+    // demonstration's simulated temperatures live in its bus).
     state.dataLineCommand = "/cDATALINE.BAT";
-    state.sensorLineLastIndex = kSensorLineCount - 1;
-    state.demoTemperature = {0.0, 5.0, 30.0, -2.0};
-
-    // 5. The line table.
-    state.sensors.sensorLine.assign(state.sensorLineLastIndex + 1, std::string());
+    chooseSensorBus(state);
 
     // 6. No sensors yet, and the schedule placeholders.
     state.sensorPort = 0;
-    state.sensorCount = 0;
+    state.sensors.clear();
     state.soundReady = 0;
     clearScheduleTexts(state);
 

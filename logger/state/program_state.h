@@ -1,12 +1,13 @@
 #pragma once
 // ProgramState: the one record that holds all run-time state of Kelvinor.
 // It is created cleared (numbers 0, texts empty); start-up sets the values.
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "logger/data/alarm.h"
+#include "logger/data/sensor_table.h"
 #include "logger/seams/colour.h"
 #include "logger/seams/durable_files.h"
 #include "logger/seams/program_starter.h"
@@ -16,16 +17,6 @@
 namespace kelvinor {
 
 class MailMessage;  // of the mail feature; the state only holds the latest one
-
-// Sensors 1 to N as parallel arrays of N + 1 entries, plus the line table in
-// which entry 6 + k describes sensor k (its first 16 characters are the ROM code).
-struct SensorTable {
-    std::vector<std::string> sensorLine;   // 108 entries once created
-    std::vector<std::string> sensorValue;  // last reading texts, decimal point
-    std::vector<double> alarmMinus;        // cold thresholds, degrees Celsius
-    std::vector<double> alarmPlus;         // warm thresholds, degrees Celsius
-    std::vector<std::string> sensorAlias;
-};
 
 // How far the log file and its copy "LastLogFile.dat" are known to agree.
 struct LogFileTracking {
@@ -39,9 +30,6 @@ struct LogFileTracking {
     // next append that lands, so no row is ever written without its header.
     std::string waitingHeader;
 };
-
-inline constexpr int kSensorLineCount = 108;
-inline constexpr int kMaxSensors = 61;
 
 struct ProgramState {
     int demoMode = 0;
@@ -61,21 +49,17 @@ struct ProgramState {
     std::string commandInterpreter;
     std::vector<std::string> portCommand;  // 11 entries; 1 to 9 scan the ports
     std::string dataLineCommand;
-    int sensorLineLastIndex = 0;
-    std::array<double, 4> demoTemperature{};  // entries 1 to 3
     int sensorPort = 0;
-    int sensorCount = 0;
+    SensorTable sensors;
     std::string lastRecordDate, nextRecordDate;
     std::string lastRecordTime, nextRecordTime;
     std::string lastRecordWeekday, nextRecordWeekday;
     std::string intervalSecondsText, intervalMinutesText, intervalHoursText, intervalDaysText;
-    std::string readTimeLine;
-    int readTimeMs = 0;
+    ReadTime readTime;
     std::string measurementTitle;
-    SensorTable sensors;
 
-    // Measurement.
-    std::string dataLine;
+    // The latest read of all sensors.
+    SensorReadings lastReadings;
 
     // Interval and schedule.
     std::int64_t intervalMs = 0;
@@ -94,9 +78,8 @@ struct ProgramState {
     std::int64_t nextDueTick = 0;
     int cycleDue = 0;
 
-    // Alarms.
-    std::string alarmText;
-    double readingValue = 0.0;
+    // What the alarm check found in the latest row.
+    Alarms alarms;
 
     // Alarm e-mail.
     std::string mailSender, mailRecipient, mailSubject, mailServer, mailAttachFlag;
@@ -108,6 +91,8 @@ struct ProgramState {
 
     // Clock program.
     ProcessHandle clockProcess = 0;
+
+    int sensorCount() const { return static_cast<int>(sensors.size()); }
 };
 
 }  // namespace kelvinor

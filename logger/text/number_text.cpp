@@ -36,7 +36,7 @@ std::string withDecimalPoint(std::string text) {
     return text;
 }
 
-double readDecimalPrefix(std::string_view text) {
+std::optional<double> readDecimalNumber(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() && isCSpace(text[i])) ++i;
     bool negative = false;
@@ -58,7 +58,7 @@ double readDecimalPrefix(std::string_view text) {
             ++digits;
         }
     }
-    if (digits == 0) return 0.0;
+    if (digits == 0) return std::nullopt;
     std::size_t end = i;
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
         std::size_t j = i + 1;
@@ -84,6 +84,10 @@ double readDecimalPrefix(std::string_view text) {
         value = 0.0;
     }
     return negative ? -value : value;
+}
+
+double readDecimalPrefix(std::string_view text) {
+    return readDecimalNumber(text).value_or(0.0);
 }
 
 std::int64_t readIntegerPrefix(std::string_view text) {

@@ -2,6 +2,7 @@
 // Number texts: temperatures and thresholds with two decimals and a decimal
 // comma, and the lenient readers that take the leading number of a text.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,8 @@ inline std::string formatTemperature(double value) {
 // is the only decimal separator whatever the locale. No number gives 0;
 // a number beyond the range of double gives an infinity of its sign.
 double readDecimalPrefix(std::string_view text);
+// The same number, or nothing when the text does not start with one.
+std::optional<double> readDecimalNumber(std::string_view text);
 
 // Blanks and tabs skipped, an optional sign, then digits up to the first
 // other character; no digit gives 0. Saturates instead of overflowing.

@@ -119,4 +119,11 @@ bool eventually(const std::function<bool()>& condition);
 // The rows of a log file recorded on 06.12.2026, without their line ends.
 std::vector<std::string> logRows(const std::string& log);
 
+// The sensors' ROM codes in the table's order.
+inline std::vector<std::string> romsOf(const SensorTable& sensors) {
+    std::vector<std::string> roms;
+    for (const Sensor& sensor : sensors) roms.push_back(sensor.rom);
+    return roms;
+}
+
 }  // namespace kelvinor::testing

@@ -41,10 +41,10 @@ TEST(WindowsBus, ScanFindsSensorsOnComTwoAndComFiveAndTakesTheLastPort) {
         EXPECT_NE(notes.find("search COM" + std::to_string(n) + "\n"), std::string::npos) << n;
     EXPECT_NE(readFile("COM2READ.INI").find("\r\n1022334455667788\r\n"), std::string::npos);
     EXPECT_EQ(scenario.state.sensorPort, 5);
-    ASSERT_EQ(scenario.state.sensorCount, 3);
-    EXPECT_EQ(scenario.state.sensors.sensorLine[7].substr(0, 16), "10A8B16B0108005D");
-    EXPECT_EQ(scenario.state.sensors.sensorLine[8].substr(0, 16), "104C4D55000800D9");
-    EXPECT_EQ(scenario.state.sensors.sensorLine[9].substr(0, 16), "10B7C34F00080019");
+    ASSERT_EQ(scenario.state.sensorCount(), 3);
+    EXPECT_EQ(scenario.state.sensors[0].rom, "10A8B16B0108005D");
+    EXPECT_EQ(scenario.state.sensors[1].rom, "104C4D55000800D9");
+    EXPECT_EQ(scenario.state.sensors[2].rom, "10B7C34F00080019");
     // The settings of COM5 became digitemp.cfg, with the read time patched in.
     const std::string settings = readFile("digitemp.cfg");
     EXPECT_EQ(settings.rfind("TTY COM5", 0), 0u) << settings;

@@ -4,22 +4,43 @@
 
 namespace kelvinor {
 
-void checkReadings(ProgramState& state) {
-    const SensorTable& t = state.sensors;
-    state.alarmText.clear();
-    for (int k = 1; k <= state.sensorCount; ++k) {
-        const std::string& value = t.sensorValue[k];
-        const std::string number = decimal(k);
-        // A comma ends the number: "85,00" reads as 85.
-        state.readingValue = readDecimalPrefix(value);
-        if (value == "85.00" || value == "85,00" || value == "85")
-            state.alarmText += "FEHLMESSUNG? (Sensor Nr. " + number + "/ID " +
-                               t.sensorLine[6 + k].substr(0, 16) + "/'" + t.sensorAlias[k] + "')\t";
-        if (state.readingValue < t.alarmMinus[k])
-            state.alarmText += "'-' an Sensor Nr. " + number + "/'" + t.sensorAlias[k] + "'\t";
-        if (state.readingValue > t.alarmPlus[k])
-            state.alarmText += "'+' an Sensor Nr. " + number + "/'" + t.sensorAlias[k] + "'\t";
+Alarms checkReadings(const SensorTable& sensors, const SensorReadings& readings) {
+    Alarms alarms;
+    for (std::size_t i = 0; i < sensors.size(); ++i) {
+        const int k = static_cast<int>(i) + 1;
+        const Reading none{std::nullopt, Fault::NoReading, ""};
+        const Reading& reading = i < readings.readings.size() ? readings.readings[i] : none;
+        if (reading.isFault()) alarms.push_back({k, AlarmKind::Fault});
+        if (!reading.celsius) continue;
+        if (*reading.celsius < sensors[i].coldBelow) alarms.push_back({k, AlarmKind::Cold});
+        if (*reading.celsius > sensors[i].warmAbove) alarms.push_back({k, AlarmKind::Warm});
     }
+    return alarms;
+}
+
+void checkReadings(ProgramState& state) {
+    state.alarms = checkReadings(state.sensors, state.lastReadings);
+}
+
+std::string alarmText(const SensorTable& sensors, const Alarms& alarms) {
+    std::string text;
+    for (const Alarm& alarm : alarms) {
+        const Sensor& sensor = sensors.at(static_cast<std::size_t>(alarm.sensor) - 1);
+        const std::string number = decimal(alarm.sensor);
+        switch (alarm.kind) {
+            case AlarmKind::Fault:
+                text += "FEHLMESSUNG? (Sensor Nr. " + number + "/ID " + sensor.rom + "/'" +
+                        sensor.alias + "')\t";
+                break;
+            case AlarmKind::Cold:
+                text += "'-' an Sensor Nr. " + number + "/'" + sensor.alias + "'\t";
+                break;
+            case AlarmKind::Warm:
+                text += "'+' an Sensor Nr. " + number + "/'" + sensor.alias + "'\t";
+                break;
+        }
+    }
+    return text;
 }
 
 }  // namespace kelvinor

@@ -1,5 +1,6 @@
 #include "logger/features/alarm/alarm_mail.h"
 
+#include "logger/features/alarm/alarm_check.h"
 #include "logger/features/alarm/mail_settings.h"
 #include "logger/features/mail/mail_message.h"
 #include "logger/text/cp1252.h"
@@ -14,19 +15,24 @@ std::string alarmMailSubject(const ProgramState& state) {
 
 std::string alarmMailBody(const ProgramState& state) {
     const std::string n = decimal(state.alarmCount);
-    std::string body =
-        "Meldung(en) zur Kelvinor-Messung: " + state.measurementTitle + "\n\n" +
-        "Start der Temperaturmessung war am " + state.startDate + " um " + state.startTime +
-        "\n\n" + "Alarm-Nr. " + n + " wurde ausgelöst bei Temperaturmessung vom "_cp +
-        state.rowDate + " um " + state.rowTime + "\n\n" + "Alarm-Nr. " + n +
-        " wurde ausgelöst durch folgende Meldung(en): \n"_cp + state.alarmText + "\n\n\n";
-    const SensorTable& t = state.sensors;
-    for (int k = 1; k <= state.sensorCount; ++k)
-        body += "Sensor Nr. " + decimal(k) + "/ID " + t.sensorLine[6 + k].substr(0, 16) +
-                " alias '" + t.sensorAlias[k] + "': letzte Messung " +
-                withDecimalComma(t.sensorValue[k]) +
-                "°C (Alarm wird ausgelöst bei: WÄRMER als "_cp + formatTemperature(t.alarmPlus[k]) +
-                "°C oder KÄLTER als "_cp + formatTemperature(t.alarmMinus[k]) + "°C)\n"_cp;
+    std::string body = "Meldung(en) zur Kelvinor-Messung: " + state.measurementTitle + "\n\n" +
+                       "Start der Temperaturmessung war am " + state.startDate + " um " +
+                       state.startTime + "\n\n" + "Alarm-Nr. " + n +
+                       " wurde ausgelöst bei Temperaturmessung vom "_cp + state.rowDate + " um " +
+                       state.rowTime + "\n\n" + "Alarm-Nr. " + n +
+                       " wurde ausgelöst durch folgende Meldung(en): \n"_cp +
+                       alarmText(state.sensors, state.alarms) + "\n\n\n";
+    const std::vector<Reading>& readings = state.lastReadings.readings;
+    for (std::size_t i = 0; i < state.sensors.size(); ++i) {
+        const Sensor& sensor = state.sensors[i];
+        // The reading as the tool wrote it, with a decimal comma.
+        const std::string last = i < readings.size() ? readings[i].asDelivered : "";
+        body += "Sensor Nr. " + decimal(static_cast<int>(i) + 1) + "/ID " + sensor.rom +
+                " alias '" + sensor.alias + "': letzte Messung " + withDecimalComma(last) +
+                "°C (Alarm wird ausgelöst bei: WÄRMER als "_cp +
+                formatTemperature(sensor.warmAbove) + "°C oder KÄLTER als "_cp +
+                formatTemperature(sensor.coldBelow) + "°C)\n"_cp;
+    }
     return body;
 }
 

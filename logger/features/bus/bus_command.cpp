@@ -5,9 +5,9 @@
 
 namespace kelvinor {
 
-bool runBusCommand(const ProgramState& state, Host& host, const std::string& parameter,
+bool runBusCommand(const std::string& interpreter, Host& host, const std::string& parameter,
                    const GiveUp& giveUp) {
-    const InterpreterCall call = interpreterCall(state.commandInterpreter, parameter);
+    const InterpreterCall call = interpreterCall(interpreter, parameter);
     bool givenUp = false;
     startProgram(host, call.file, call.parameters, ".", kWait | kHidden | kOwnGroup, [&] {
         host.desktop.serveWithoutInput(0);

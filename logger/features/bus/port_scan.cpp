@@ -1,9 +1,7 @@
 #include "logger/features/bus/port_scan.h"
 
-#include <fstream>
-
+#include "logger/features/bus/answer_files.h"
 #include "logger/features/bus/bus_command.h"
-#include "logger/features/bus/config_files.h"
 #include "logger/features/sound/sound_cues.h"
 #include "logger/seams/control_ids.h"
 #include "logger/seams/file_names.h"
@@ -32,6 +30,29 @@ std::string noSensorsText() {
            "- Die Stromversorgung angeschlossen?";
 }
 
+void announceDemoPort(ProgramState& state, Host& host, int port) {
+    state.sensorPort = port;
+    showMessage(host, "Kelvinor: DEMO-Info",
+                "An der DEMO-Schnittstelle 'COM" + decimal(port) +
+                    "' wurden 1-Wire-DEMO-Sensoren gefunden!");
+    playSoundCue(state, host, clickCue);
+}
+
+void announceFoundPorts(ProgramState& state, Host& host, const std::vector<int>& ports) {
+    // Each port with sensors is shown for two seconds; the last one is used.
+    state.sensorPort = 0;
+    for (int n : ports) {
+        state.sensorPort = n;
+        openCentredTextWindow(
+            host, foundWindow, "Kelvinor: Gültige COM-Schnittstelle wurde gefunden"_cp, 33,
+            foundText,
+            "An der Schnittstelle 'COM" + decimal(n) + "' wurden 1-Wire-Sensoren gefunden!");
+        host.desktop.updateDisplay();
+        host.clock.sleepMs(2000);
+        host.desktop.closeWindow(foundWindow);
+    }
+}
+
 }  // namespace
 
 bool scanPorts(ProgramState& state, Host& host) {
@@ -48,14 +69,18 @@ bool scanPorts(ProgramState& state, Host& host) {
         host.desktop.setText(scanText, "'COM" + decimal(n) + "' wird überprüft..."_cp);
         host.desktop.updateDisplay();
         deleteFile(answerFileName(n));
-        runBusCommand(state, host, state.portCommand[n]);
+        runBusCommand(state.commandInterpreter, host, state.portCommand[n]);
         host.desktop.setProgress(scanProgress, n);
         host.desktop.updateDisplay();
         host.clock.sleepMs(10);
     }
     host.desktop.closeWindow(scanWindow);
 
-    state.bus->findSensorPort(state, host);
+    const PortsFound found = state.bus->findSensorPorts();
+    if (found.simulated)
+        announceDemoPort(state, host, found.ports.back());
+    else
+        announceFoundPorts(state, host, found.ports);
     if (state.sensorPort == 0) {
         playSoundCue(state, host, problemCue);
         showMessage(host, "Kelvinor: Problem", noSensorsText());
@@ -63,33 +88,6 @@ bool scanPorts(ProgramState& state, Host& host) {
         return false;
     }
     return true;
-}
-
-void announceDemoPort(ProgramState& state, Host& host) {
-    state.sensorPort = 1;
-    showMessage(host, "Kelvinor: DEMO-Info",
-                "An der DEMO-Schnittstelle 'COM" + decimal(state.sensorPort) +
-                    "' wurden 1-Wire-DEMO-Sensoren gefunden!");
-    playSoundCue(state, host, clickCue);
-}
-
-void findPortInAnswerFiles(ProgramState& state, Host& host) {
-    for (int n = 1; n <= 9; ++n) {
-        std::fstream file;
-        if (!openForReading(file, answerFileName(n))) continue;
-        const std::vector<std::string> lines = readLines(file, 7);
-        file.close();
-        for (int i = 1; i <= 7; ++i) state.sensors.sensorLine[i] = lines[i - 1];
-        if (lines[6].empty()) continue;
-        state.sensorPort = n;
-        openCentredTextWindow(
-            host, foundWindow, "Kelvinor: Gültige COM-Schnittstelle wurde gefunden"_cp, 33,
-            foundText,
-            "An der Schnittstelle 'COM" + decimal(n) + "' wurden 1-Wire-Sensoren gefunden!");
-        host.desktop.updateDisplay();
-        host.clock.sleepMs(2000);
-        host.desktop.closeWindow(foundWindow);
-    }
 }
 
 }  // namespace kelvinor

@@ -9,10 +9,4 @@ namespace kelvinor {
 // returns false: the program then ends.
 bool scanPorts(ProgramState& state, Host& host);
 
-// The demonstration bus's answer: its simulated sensors are on COM1.
-void announceDemoPort(ProgramState& state, Host& host);
-// The batch bus's answer: the ports whose answer files list sensors, each
-// shown for two seconds.
-void findPortInAnswerFiles(ProgramState& state, Host& host);
-
 }  // namespace kelvinor

@@ -1,18 +1,19 @@
 #pragma once
-// The two sensor buses and the choice between them.
-#include <memory>
-
-#include "logger/seams/sensor_bus.h"
+// The choice of the sensor bus and the start-up steps that go through it.
 #include "logger/state/program_state.h"
 
 namespace kelvinor {
 
-// Three simulated sensors on COM1; the scan batches still run.
-std::unique_ptr<SensorBus> makeDemoBus();
-// The bus tool driven through the batch files and their answer files.
-std::unique_ptr<SensorBus> makeBatchBus();
-
-// state.bus from state.demoMode: 1 the demonstration bus, else the batch bus.
+// state.bus from state.demoMode: 1 the demonstration bus, else the batch bus
+// with state.commandInterpreter and state.dataLineCommand.
 void chooseSensorBus(ProgramState& state);
+
+// state.readTime from the bus.
+void loadReadTime(ProgramState& state);
+// Gives the bus tool state.readTime.
+void patchToolSettings(const ProgramState& state);
+// state.sensors: the sensors on state.sensorPort, named S1, S2, … and with
+// the thresholds that let every reading pass.
+void buildSensorTable(ProgramState& state);
 
 }  // namespace kelvinor

@@ -11,8 +11,8 @@ namespace kelvinor {
 namespace {
 
 std::string promptMessage(const ProgramState& state, int k) {
-    return "Sensor Nr. " + decimal(k) + "/ID " + state.sensors.sensorLine[6 + k].substr(0, 16) +
-           "='" + state.sensors.sensorAlias[k] + "':";
+    const Sensor& sensor = state.sensors[static_cast<std::size_t>(k) - 1];
+    return "Sensor Nr. " + decimal(k) + "/ID " + sensor.rom + "='" + sensor.alias + "':";
 }
 
 double askThreshold(ProgramState& state, Host& host, const std::string& title, int k,
@@ -33,10 +33,10 @@ void setStatus(ProgramState& state, Host& host, const std::string& text) {
 
 void editAliases(ProgramState& state, Host& host) {
     playSoundCue(state, host, clickCue);
-    for (int k = 1; k <= state.sensorCount; ++k) {
-        state.sensors.sensorAlias[k] =
-            askText(host, "Kelvinor: Alternativer Name für Sensor"_cp, promptMessage(state, k),
-                    state.sensors.sensorAlias[k]);
+    for (int k = 1; k <= state.sensorCount(); ++k) {
+        std::string& alias = state.sensors[static_cast<std::size_t>(k) - 1].alias;
+        alias = askText(host, "Kelvinor: Alternativer Name für Sensor"_cp, promptMessage(state, k),
+                        alias);
         playSoundCue(state, host, clickCue);
     }
     showLogbookHeader(state, host);
@@ -45,13 +45,12 @@ void editAliases(ProgramState& state, Host& host) {
 
 void editThresholds(ProgramState& state, Host& host) {
     playSoundCue(state, host, clickCue);
-    for (int k = 1; k <= state.sensorCount; ++k) {
-        state.sensors.alarmPlus[k] =
-            askThreshold(state, host, "Kelvinor: Alarm-'+' = 'WARM' (T < 126°C)"_cp, k,
-                         state.sensors.alarmPlus[k]);
-        state.sensors.alarmMinus[k] =
-            askThreshold(state, host, "Kelvinor: Alarm-'-' = 'KALT' (T > -56°C)"_cp, k,
-                         state.sensors.alarmMinus[k]);
+    for (int k = 1; k <= state.sensorCount(); ++k) {
+        Sensor& sensor = state.sensors[static_cast<std::size_t>(k) - 1];
+        sensor.warmAbove = askThreshold(state, host, "Kelvinor: Alarm-'+' = 'WARM' (T < 126°C)"_cp,
+                                        k, sensor.warmAbove);
+        sensor.coldBelow = askThreshold(state, host, "Kelvinor: Alarm-'-' = 'KALT' (T > -56°C)"_cp,
+                                        k, sensor.coldBelow);
     }
     showLogbookHeader(state, host);
     setStatus(state, host, "STATUS: Die Sensoren-Alarmwerte wurden gesetzt...");

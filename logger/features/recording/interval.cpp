@@ -58,7 +58,7 @@ std::int64_t nextDueTickAfter(std::int64_t rowTick, std::int64_t intervalMs,
 }
 
 void askRecordingInterval(ProgramState& state, Host& host) {
-    state.minIntervalMs = minimumIntervalMs(state.readTimeMs, state.sensorCount);
+    state.minIntervalMs = minimumIntervalMs(state.readTime.ms, state.sensorCount());
     state.defaultIntervalText =
         "S" + decimal(static_cast<std::int64_t>(state.minIntervalMs / 1000));
     const std::string entry =

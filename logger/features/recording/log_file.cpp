@@ -1,5 +1,6 @@
 #include "logger/features/recording/log_file.h"
 
+#include "logger/features/alarm/alarm_check.h"
 #include "logger/features/recording/log_layout.h"
 #include "logger/features/sound/sound_cues.h"
 #include "logger/seams/control_ids.h"
@@ -106,9 +107,10 @@ void recoverLogWrittenByOthers(ProgramState& state, Host& host) {
                                                 what + ". " + how + " ***");
 }
 
+// The readings as the row shows them: the line as the bus tool delivered it,
+// from the tab after its one-character first field, with decimal commas.
 std::string readingsOf(const std::string& dataLine) {
-    // The first field is one character wide; the row goes on with its tab.
-    return dataLine.empty() ? std::string() : dataLine.substr(1);
+    return dataLine.empty() ? std::string() : withDecimalComma(dataLine.substr(1));
 }
 
 }  // namespace
@@ -136,14 +138,13 @@ void writeLogHeader(ProgramState& state, Host& host) {
     if (last && *last != '\n' && *last != '\r') header.insert(header.begin(), "");
     writeToLogFile(state, header, LinesAre::Header);
 
-    const SensorTable& t = state.sensors;
     state.alarmPlusRow = "Alarm-'+' bei\tTemperatur\t";
     state.alarmMinusRow = "Alarm-'-' bei\tTemperatur\t";
     state.columnHeader = "Log-Datum\tLog-Uhrzeit\t";
-    for (int k = 1; k <= state.sensorCount; ++k) {
-        state.alarmPlusRow += ">" + formatTwoDecimals(t.alarmPlus[k]) + "\t";
-        state.alarmMinusRow += "<" + formatTwoDecimals(t.alarmMinus[k]) + "\t";
-        state.columnHeader += (k > 1 ? "\t" : "") + t.sensorAlias[k];
+    for (const Sensor& sensor : state.sensors) {
+        state.alarmPlusRow += ">" + formatTwoDecimals(sensor.warmAbove) + "\t";
+        state.alarmMinusRow += "<" + formatTwoDecimals(sensor.coldBelow) + "\t";
+        state.columnHeader += (&sensor != &state.sensors.front() ? "\t" : "") + sensor.alias;
     }
     state.alarmPlusRow = withDecimalComma(state.alarmPlusRow);
     state.alarmMinusRow = withDecimalComma(state.alarmMinusRow);
@@ -152,7 +153,8 @@ void writeLogHeader(ProgramState& state, Host& host) {
 
 void writeLogRow(ProgramState& state, Host& host) {
     recoverLogWrittenByOthers(state, host);
-    const std::string tail = readingsOf(state.dataLine) + "\t" + state.alarmText;
+    const std::string tail =
+        readingsOf(state.lastReadings.line) + "\t" + alarmText(state.sensors, state.alarms);
     writeToLogFile(state, {state.rowDate + "\t" + state.rowTime + tail});
     const LocalTime now = host.clock.localNow();
     host.desktop.appendLogbookLine(logbook, formatDateMask(kDateMask, now) + "\t" +

@@ -7,17 +7,18 @@
 namespace kelvinor {
 
 std::vector<std::string> headerBlock(const ProgramState& state, HeaderFor target) {
-    const SensorTable& t = state.sensors;
+    const SensorTable& sensors = state.sensors;
     std::vector<std::string> lines = {
         "# # #  TEMPERATURERFASSUNG PER KELVINOR  # # #",
         "",
         "An Schnittstelle 'COM" + decimal(state.sensorPort) + "' wurden " +
-            decimal(state.sensorCount) + " Stück '1-Wire-Bus-Sensoren' erkannt:"_cp,
+            decimal(state.sensorCount()) + " Stück '1-Wire-Bus-Sensoren' erkannt:"_cp,
         "",
     };
-    for (int k = 1; k <= state.sensorCount; ++k)
-        lines.push_back("Sensor Nr. " + decimal(k) + " alias '" + t.sensorAlias[k] +
-                        "' mit der ID " + t.sensorLine[6 + k]);
+    for (std::size_t i = 0; i < sensors.size(); ++i)
+        lines.push_back("Sensor Nr. " + decimal(static_cast<int>(i) + 1) + " alias '" +
+                        sensors[i].alias + "' mit der ID " + sensors[i].rom +
+                        (sensors[i].isDs1820() ? " ist ein Temperatursensor vom Typ DS1820" : ""));
     const std::vector<std::string> information = {
         "",
         "ALLGEMEINE BENUTZERINFORMATIONEN:",
@@ -42,11 +43,12 @@ std::vector<std::string> headerBlock(const ProgramState& state, HeaderFor target
     }
     lines.push_back(target == HeaderFor::LogFile ? "ERFASSUNGSSPARAMETER:"
                                                  : "ERFASSUNGSPARAMETER:");
-    for (int k = 1; k <= state.sensorCount; ++k)
-        lines.push_back("Alarm-Schwellenwerte von Sensor Nr. " + decimal(k) + " alias '" +
-                        t.sensorAlias[k] + "' sind: Alarm-'+' = WÄRMER als "_cp +
-                        formatTemperature(t.alarmPlus[k]) + "°C und Alarm-'-' = KÄLTER als "_cp +
-                        formatTemperature(t.alarmMinus[k]) + "°C"_cp);
+    for (std::size_t i = 0; i < sensors.size(); ++i)
+        lines.push_back("Alarm-Schwellenwerte von Sensor Nr. " + decimal(static_cast<int>(i) + 1) +
+                        " alias '" + sensors[i].alias + "' sind: Alarm-'+' = WÄRMER als "_cp +
+                        formatTemperature(sensors[i].warmAbove) +
+                        "°C und Alarm-'-' = KÄLTER als "_cp +
+                        formatTemperature(sensors[i].coldBelow) + "°C"_cp);
     return lines;
 }
 

@@ -1,7 +1,5 @@
 #include "logger/features/recording/recording_cycle.h"
 
-#include <algorithm>
-
 #include "logger/features/alarm/alarm_check.h"
 #include "logger/features/alarm/alarm_mail.h"
 #include "logger/features/bus/measurement.h"
@@ -56,8 +54,7 @@ bool recordCycle(ProgramState& state, Host& host) {
         readAllSensors(state, host, [&] { return host.desktop.hasPendingEvent(isStopRequest); });
     if (!read) return false;
     checkReadings(state);
-    playSoundCue(state, host, state.alarmText.empty() ? clickCue : alarmCue);
-    std::replace(state.dataLine.begin(), state.dataLine.end(), '.', ',');
+    playSoundCue(state, host, state.alarms.empty() ? clickCue : alarmCue);
 
     Clock& clock = host.clock;
     state.rowDate = formatDateMask(kDateMask, clock.localNow());
@@ -70,7 +67,7 @@ bool recordCycle(ProgramState& state, Host& host) {
     state.rowTick = clock.monotonicMs();
     state.nextDueTick =
         nextDueTickAfter(state.rowTick, state.intervalMs,
-                         static_cast<std::int64_t>(state.readTimeMs) * state.sensorCount);
+                         static_cast<std::int64_t>(state.readTime.ms) * state.sensorCount());
     state.cycleDue = 0;
 
     host.desktop.setBackgroundColour(statusLine, state.colourGrey);
@@ -80,7 +77,7 @@ bool recordCycle(ProgramState& state, Host& host) {
     // After the save, so that the attached copy holds this cycle's row. A stop
     // click or close request during the e-mail gives it up at once: the
     // recording then stops at the next pass, without waiting for the server.
-    if (!state.alarmText.empty() && state.mailSettingsSize >= 0)
+    if (!state.alarms.empty() && state.mailSettingsSize >= 0)
         sendAlarmMail(state, host, [&] { return host.desktop.hasPendingEvent(isStopRequest); });
     return true;
 }

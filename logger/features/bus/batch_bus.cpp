@@ -1,0 +1,58 @@
+#include "logger/features/bus/batch_bus.h"
+
+#include <fstream>
+
+#include "logger/features/bus/answer_files.h"
+#include "logger/features/bus/bus_command.h"
+#include "logger/features/bus/data_line.h"
+#include "logger/features/bus/tool_settings.h"
+#include "logger/seams/file_names.h"
+#include "logger/seams/files.h"
+#include "logger/text/line_reader.h"
+
+namespace kelvinor {
+namespace {
+
+// The first line of "DATALINE.TXT", which also ends at a zero byte; empty
+// when the batch left no file.
+std::string dataLineFromFile() {
+    std::fstream file;
+    if (!openForReading(file, kDataLineFile)) return {};
+    std::string line = readLines(file, 1)[0];
+    line.resize(std::min(line.size(), line.find('\0')));
+    return line;
+}
+
+class BatchBus final : public SensorBus {
+  public:
+    BatchBus(std::string interpreter, std::string dataLineCommand)
+        : interpreter_(std::move(interpreter)), dataLineCommand_(std::move(dataLineCommand)) {}
+
+    PortsFound findSensorPorts() override {
+        PortsFound found;
+        for (int n = 1; n <= 9; ++n)
+            if (answerFileNamesSensors(n)) found.ports.push_back(n);
+        return found;
+    }
+    ReadTime readTime() override { return readTimeFromSettings(); }
+    void prepareTool(const ReadTime& readTime) override { writeReadTimeToToolSettings(readTime); }
+    std::vector<std::string> listSensors(int port) override { return sensorRomsInAnswerFile(port); }
+    // The instant query and a row read alike: the data-line batch, then its line.
+    std::optional<SensorReadings> read(ReadFor, int sensorCount, Host& host,
+                                       const GiveUp& giveUp) override {
+        if (!runBusCommand(interpreter_, host, dataLineCommand_, giveUp)) return std::nullopt;
+        return splitDataLine(dataLineFromFile(), sensorCount);
+    }
+
+  private:
+    std::string interpreter_;
+    std::string dataLineCommand_;
+};
+
+}  // namespace
+
+std::unique_ptr<SensorBus> makeBatchBus(std::string interpreter, std::string dataLineCommand) {
+    return std::make_unique<BatchBus>(std::move(interpreter), std::move(dataLineCommand));
+}
+
+}  // namespace kelvinor
