@@ -26,6 +26,7 @@ logger/features/bus/port_scan.cpp|#include "logger/application/startup.h"|logger
 logger/features/mail/mail_message.cpp|#include "logger/features/recording/log_file.h"|logger/features/mail may not include logger/features/recording/log_file.h
 logger/text/cp1252.cpp|#include "logger/seams/host.h"|logger/text may not include logger/seams/host.h
 logger/seams/host.h|#include "logger/state/program_state.h"|logger/seams may not include logger/state/program_state.h
+logger/data/sensor_table.h|#include "logger/seams/host.h"|logger/data may not include logger/seams/host.h
 logger/state/program_state.h|#include "logger/features/mail/mail_message.h"|logger/state may not include
 logger/features/recording/log_file.cpp|#include "logger/platform/posix/system_clock.h"|may not include logger/platform/posix/system_clock.h
 logger/desktop/qt/qt_text.cpp|#include "logger/platform/posix/process_starter.h"|logger/desktop/qt may not include
