@@ -6,7 +6,7 @@
 #include <string>
 
 #include "logger/features/mail/mail_encoding.h"
-#include "logger/seams/large_buffer.h"
+#include "logger/system/large_buffer.h"
 
 namespace {
 

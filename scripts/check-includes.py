@@ -4,15 +4,15 @@ system's platform folder or another toolkit's desktop folder, and on a
 toolkit or operating-system header outside the folders made for it.
 
 Usage: check-includes.py [ROOT]   (ROOT: the project's folder, default: this script's parent's parent)
-Layers, bottom to top: text, data, seams, state, features (in FEATURES order),
+Layers, bottom to top: text, data, constants, seams, system, state, features (in FEATURES order),
 application; beside them platform/<system> and desktop/<toolkit>; program on top.
 """
 import pathlib
 import re
 import sys
 
-FEATURES = ["mail", "sound", "clock_control", "bus", "alarm", "recording", "editors"]
-LOWER = ["text", "data", "seams", "state"]
+FEATURES = ["host_calls", "mail", "sound", "clock_control", "bus", "alarm", "recording", "editors"]
+LOWER = ["text", "data", "constants", "seams", "system", "state"]
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
 
 
@@ -24,8 +24,12 @@ def allowed_folders(folder):
         return ["text"]
     if top == "data":
         return ["text", "data"]
+    if top == "constants":
+        return ["constants"]
     if top == "seams":
-        return ["text", "data", "seams"]
+        return ["text", "data", "constants", "seams"]
+    if top == "system":
+        return ["text", "data", "constants", "seams", "system"]
     if top == "state":
         return LOWER
     if top == "features" and len(parts) > 1 and parts[1] in FEATURES:
@@ -33,8 +37,10 @@ def allowed_folders(folder):
         return LOWER + ["features/" + f for f in below]
     if top == "application":
         return LOWER + ["features/" + f for f in FEATURES] + ["application"]
-    if top in ("platform", "desktop") and len(parts) > 1:
-        return ["text", "seams", top + "/" + parts[1]]
+    if top == "platform" and len(parts) > 1:
+        return ["text", "constants", "seams", "system", top + "/" + parts[1]]
+    if top == "desktop" and len(parts) > 1:
+        return ["text", "constants", "seams", top + "/" + parts[1]]
     if top == "program":
         return LOWER + ["features/" + f for f in FEATURES] + ["application", "desktop/*", "program"]
     return None

@@ -7,10 +7,10 @@
 #include <chrono>
 #include <filesystem>
 
+#include "logger/constants/control_ids.h"
 #include "logger/features/mail/mail_encoding.h"
 #include "logger/features/mail/mail_message.h"
-#include "logger/seams/control_ids.h"
-#include "logger/seams/files.h"
+#include "logger/system/files.h"
 #include "logger/text/cp1252.h"
 #include "tests/support/scenario.h"
 #include "tests/support/smtp_server.h"

@@ -14,11 +14,11 @@
 #include <deque>
 
 #include "logger/application/program_course.h"
+#include "logger/constants/control_ids.h"
 #include "logger/desktop/qt/logbook_view.h"
 #include "logger/desktop/qt/qt_desktop.h"
 #include "logger/desktop/qt/qt_sound_output.h"
 #include "logger/program/real_host.h"
-#include "logger/seams/control_ids.h"
 #include "tests/support/scenario.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "logger/seams/control_ids.h"
+#include "logger/constants/control_ids.h"
 #include "tests/support/scenario.h"
 
 namespace kelvinor {

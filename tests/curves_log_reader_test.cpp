@@ -10,7 +10,7 @@
 
 #include "curves/model/decimation.h"
 #include "curves/model/log_reader.h"
-#include "logger/seams/control_ids.h"
+#include "logger/constants/control_ids.h"
 #include "logger/text/cp1252.h"
 #include "tests/support/scenario.h"
 

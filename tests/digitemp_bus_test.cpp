@@ -12,7 +12,7 @@
 
 #include "logger/features/bus/measurement.h"
 #include "logger/features/bus/sensor_buses.h"
-#include "logger/seams/files.h"
+#include "logger/system/files.h"
 #include "logger/text/cp1252.h"
 #include "tests/onewire/onewire_bus.h"
 #include "tests/support/onewire_fixture.h"

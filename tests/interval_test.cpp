@@ -4,7 +4,7 @@
 
 #include <limits>
 
-#include "logger/seams/control_ids.h"
+#include "logger/constants/control_ids.h"
 #include "logger/text/cp1252.h"
 #include "tests/support/scenario.h"
 

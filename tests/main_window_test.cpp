@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "logger/seams/control_ids.h"
-#include "logger/seams/files.h"
+#include "logger/constants/control_ids.h"
+#include "logger/system/files.h"
 #include "logger/text/cp1252.h"
 #include "tests/support/expected_texts.h"
 #include "tests/support/scenario.h"

@@ -15,8 +15,8 @@
 #include <filesystem>
 #include <thread>
 
+#include "logger/constants/control_ids.h"
 #include "logger/features/bus/measurement.h"
-#include "logger/seams/control_ids.h"
 #include "tests/support/onewire_fixture.h"
 #include "tests/support/scenario.h"
 #include "tests/support/smtp_sink.h"

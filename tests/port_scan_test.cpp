@@ -5,9 +5,9 @@
 #include <filesystem>
 
 #include "logger/application/startup.h"
+#include "logger/constants/control_ids.h"
 #include "logger/features/bus/sensor_buses.h"
-#include "logger/seams/control_ids.h"
-#include "logger/seams/files.h"
+#include "logger/system/files.h"
 #include "logger/text/cp1252.h"
 #include "tests/support/bus_fixtures.h"
 #include "tests/support/scenario.h"

@@ -12,10 +12,10 @@
 #include <functional>
 
 #include "logger/application/program_course.h"
+#include "logger/constants/control_ids.h"
 #include "logger/desktop/qt/logbook_view.h"
 #include "logger/desktop/qt/qt_desktop.h"
 #include "logger/program/real_host.h"
-#include "logger/seams/control_ids.h"
 #include "tests/support/scenario.h"
 
 namespace kelvinor {

@@ -1,5 +1,3 @@
-#include "logger/seams/program_start.h"
-
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -12,8 +10,9 @@
 #include <thread>
 
 #include "logger/features/bus/bus_command.h"
+#include "logger/features/host_calls/host_calls.h"
 #include "logger/platform/posix/process_starter.h"
-#include "logger/seams/files.h"
+#include "logger/system/files.h"
 #include "tests/support/scenario.h"
 
 namespace kelvinor {

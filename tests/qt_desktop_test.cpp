@@ -18,12 +18,12 @@
 
 #include "logger/application/main_window.h"
 #include "logger/application/startup.h"
+#include "logger/constants/control_ids.h"
 #include "logger/desktop/qt/logbook_view.h"
 #include "logger/desktop/qt/qt_text.h"
 #include "logger/features/bus/measurement.h"
 #include "logger/features/bus/port_scan.h"
 #include "logger/features/bus/sensor_buses.h"
-#include "logger/seams/control_ids.h"
 #include "logger/text/cp1252.h"
 #include "tests/support/bus_fixtures.h"
 #include "tests/support/modal_helper.h"

@@ -18,9 +18,9 @@
 #include <sstream>
 #include <thread>
 
-#include "logger/seams/control_ids.h"
-#include "logger/seams/durable_files.h"
-#include "logger/seams/files.h"
+#include "logger/constants/control_ids.h"
+#include "logger/system/durable_files.h"
+#include "logger/system/files.h"
 #include "logger/text/cp1252.h"
 #include "logger/text/date_mask.h"
 #include "tests/support/bus_fixtures.h"

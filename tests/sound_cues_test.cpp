@@ -127,8 +127,8 @@ TEST(RiffReader, MalformedImages) {
 }  // namespace kelvinor
 
 #include "logger/application/startup.h"
+#include "logger/constants/control_ids.h"
 #include "logger/features/sound/sound_cues.h"
-#include "logger/seams/control_ids.h"
 #include "tests/support/scenario.h"
 
 namespace kelvinor {

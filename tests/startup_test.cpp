@@ -6,8 +6,8 @@
 
 #include "logger/features/alarm/mail_settings.h"
 #include "logger/features/bus/sensor_buses.h"
-#include "logger/seams/files.h"
-#include "logger/seams/platform.h"
+#include "logger/system/files.h"
+#include "logger/system/platform.h"
 #include "tests/support/bus_fixtures.h"
 #include "tests/support/scenario.h"
 

@@ -21,9 +21,9 @@
 #include <thread>
 
 #include "logger/application/program_course.h"
+#include "logger/constants/control_ids.h"
 #include "logger/desktop/qt/qt_desktop.h"
 #include "logger/program/real_host.h"
-#include "logger/seams/control_ids.h"
 #include "tests/support/bus_fixtures.h"
 #include "tests/support/scenario.h"
 #include "tests/support/smtp_server.h"

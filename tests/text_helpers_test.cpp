@@ -6,8 +6,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "logger/seams/files.h"
-#include "logger/seams/platform.h"
+#include "logger/system/files.h"
+#include "logger/system/platform.h"
 #include "logger/text/cp1252.h"
 #include "logger/text/date_mask.h"
 #include "logger/text/line_reader.h"

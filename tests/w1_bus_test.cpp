@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <functional>
 
+#include "logger/constants/control_ids.h"
 #include "logger/features/bus/measurement.h"
-#include "logger/seams/control_ids.h"
 #include "logger/text/cp1252.h"
 #include "tests/support/onewire_fixture.h"
 #include "tests/support/scenario.h"

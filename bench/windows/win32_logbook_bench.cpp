@@ -12,8 +12,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "logger/constants/control_ids.h"
 #include "logger/desktop/win32/win32_desktop.h"
-#include "logger/seams/control_ids.h"
 
 namespace {
 

@@ -1,15 +1,15 @@
 #include "logger/application/main_window.h"
 
+#include "logger/constants/control_ids.h"
+#include "logger/constants/file_names.h"
 #include "logger/features/bus/measurement.h"
 #include "logger/features/clock_control/clock_control.h"
 #include "logger/features/editors/sensor_settings.h"
+#include "logger/features/host_calls/host_calls.h"
 #include "logger/features/recording/interval.h"
 #include "logger/features/recording/log_layout.h"
 #include "logger/features/sound/sound_cues.h"
-#include "logger/seams/control_ids.h"
-#include "logger/seams/file_names.h"
-#include "logger/seams/files.h"
-#include "logger/seams/program_start.h"
+#include "logger/system/files.h"
 #include "logger/text/cp1252.h"
 
 namespace kelvinor {

@@ -1,14 +1,14 @@
 #include "logger/application/startup.h"
 
 #include "logger/application/main_window.h"
+#include "logger/constants/file_names.h"
 #include "logger/features/alarm/mail_settings.h"
 #include "logger/features/bus/port_scan.h"
 #include "logger/features/bus/sensor_buses.h"
 #include "logger/features/sound/sound_cues.h"
-#include "logger/seams/durable_files.h"
-#include "logger/seams/file_names.h"
-#include "logger/seams/files.h"
-#include "logger/seams/platform.h"
+#include "logger/system/durable_files.h"
+#include "logger/system/files.h"
+#include "logger/system/platform.h"
 #include "logger/text/cp1252.h"
 #include "logger/text/number_text.h"
 

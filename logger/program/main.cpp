@@ -8,8 +8,8 @@
 #include "logger/application/program_course.h"
 #include "logger/desktop/qt/qt_desktop.h"
 #include "logger/program/real_host.h"
-#include "logger/seams/platform.h"
 #include "logger/state/program_state.h"
+#include "logger/system/platform.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "logger/seams/clock.h"
 #include "logger/seams/desktop.h"
-#include "logger/seams/platform.h"
+#include "logger/system/platform.h"
 
 namespace kelvinor {
 

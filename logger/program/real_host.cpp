@@ -3,7 +3,7 @@
 #include "logger/desktop/qt/qt_desktop.h"
 #include "logger/desktop/qt/qt_sound_output.h"
 #include "logger/program/pausing_clock.h"
-#include "logger/seams/platform.h"
+#include "logger/system/platform.h"
 
 namespace kelvinor {
 

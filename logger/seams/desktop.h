@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "logger/seams/colour.h"
+#include "logger/constants/colour.h"
 
 namespace kelvinor {
 

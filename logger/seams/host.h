@@ -2,9 +2,9 @@
 // Host: the bundle of seams through which the program reaches the outside world.
 #include <functional>
 
+#include "logger/constants/mail_timeouts.h"
 #include "logger/seams/clock.h"
 #include "logger/seams/desktop.h"
-#include "logger/seams/mail_timeouts.h"
 #include "logger/seams/program_starter.h"
 #include "logger/seams/sound_output.h"
 

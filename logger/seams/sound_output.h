@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-#include "logger/seams/wave_format.h"
+#include "logger/constants/wave_format.h"
 
 namespace kelvinor {
 

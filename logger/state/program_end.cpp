@@ -1,6 +1,6 @@
 #include "logger/state/program_end.h"
 
-#include "logger/seams/platform.h"
+#include "logger/system/platform.h"
 
 namespace kelvinor {
 

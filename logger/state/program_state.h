@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "logger/constants/colour.h"
 #include "logger/data/alarm.h"
 #include "logger/data/sensor_table.h"
-#include "logger/seams/colour.h"
-#include "logger/seams/durable_files.h"
 #include "logger/seams/program_starter.h"
 #include "logger/seams/sensor_bus.h"
+#include "logger/system/durable_files.h"
 #include "logger/text/windows_random.h"
 
 namespace kelvinor {

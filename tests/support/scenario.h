@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "logger/seams/host.h"
-#include "logger/seams/platform.h"
 #include "logger/state/program_state.h"
+#include "logger/system/platform.h"
 #include "tests/support/fake_clock.h"
 #include "tests/support/scripted_desktop.h"
 

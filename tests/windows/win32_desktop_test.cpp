@@ -19,11 +19,11 @@
 
 #include "logger/application/main_window.h"
 #include "logger/application/startup.h"
+#include "logger/constants/control_ids.h"
 #include "logger/desktop/win32/direct_sound_output.h"
 #include "logger/desktop/win32/win32_text.h"
 #include "logger/features/clock_control/clock_control.h"
-#include "logger/seams/control_ids.h"
-#include "logger/seams/platform.h"
+#include "logger/system/platform.h"
 #include "logger/text/cp1252.h"
 #include "tests/support/scenario.h"
 

@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
+#include "logger/constants/control_ids.h"
 #include "logger/features/bus/measurement.h"
-#include "logger/seams/control_ids.h"
 #include "logger/text/cp1252.h"
 #include "tests/support/scenario.h"
 

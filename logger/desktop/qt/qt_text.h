@@ -4,7 +4,7 @@
 #include <QString>
 #include <string>
 
-#include "logger/seams/colour.h"
+#include "logger/constants/colour.h"
 
 namespace kelvinor {
 

@@ -4,8 +4,8 @@
 #include <cctype>
 #include <fstream>
 
-#include "logger/seams/file_names.h"
-#include "logger/seams/files.h"
+#include "logger/constants/file_names.h"
+#include "logger/system/files.h"
 
 namespace kelvinor {
 

@@ -3,7 +3,7 @@
 #include <fstream>
 
 #include "logger/data/sensor_table.h"
-#include "logger/seams/files.h"
+#include "logger/system/files.h"
 #include "logger/text/line_reader.h"
 #include "logger/text/number_text.h"
 

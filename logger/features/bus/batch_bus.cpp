@@ -2,12 +2,12 @@
 
 #include <fstream>
 
+#include "logger/constants/file_names.h"
 #include "logger/features/bus/answer_files.h"
 #include "logger/features/bus/bus_command.h"
 #include "logger/features/bus/data_line.h"
 #include "logger/features/bus/tool_settings.h"
-#include "logger/seams/file_names.h"
-#include "logger/seams/files.h"
+#include "logger/system/files.h"
 #include "logger/text/line_reader.h"
 
 namespace kelvinor {

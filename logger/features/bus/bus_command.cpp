@@ -1,7 +1,7 @@
 #include "logger/features/bus/bus_command.h"
 
-#include "logger/seams/command_interpreter.h"
-#include "logger/seams/program_start.h"
+#include "logger/features/host_calls/host_calls.h"
+#include "logger/system/command_interpreter.h"
 
 namespace kelvinor {
 

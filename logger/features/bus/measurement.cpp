@@ -1,9 +1,9 @@
 #include "logger/features/bus/measurement.h"
 
+#include "logger/constants/control_ids.h"
 #include "logger/features/bus/data_line.h"
+#include "logger/features/host_calls/host_calls.h"
 #include "logger/features/sound/sound_cues.h"
-#include "logger/seams/control_ids.h"
-#include "logger/seams/program_start.h"
 #include "logger/text/cp1252.h"
 #include "logger/text/date_mask.h"
 #include "logger/text/number_text.h"

@@ -1,12 +1,12 @@
 #include "logger/features/bus/port_scan.h"
 
+#include "logger/constants/control_ids.h"
+#include "logger/constants/file_names.h"
 #include "logger/features/bus/answer_files.h"
 #include "logger/features/bus/bus_command.h"
+#include "logger/features/host_calls/host_calls.h"
 #include "logger/features/sound/sound_cues.h"
-#include "logger/seams/control_ids.h"
-#include "logger/seams/file_names.h"
-#include "logger/seams/files.h"
-#include "logger/seams/program_start.h"
+#include "logger/system/files.h"
 #include "logger/text/cp1252.h"
 #include "logger/text/number_text.h"
 

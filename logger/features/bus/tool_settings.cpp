@@ -2,8 +2,8 @@
 
 #include <fstream>
 
-#include "logger/seams/file_names.h"
-#include "logger/seams/files.h"
+#include "logger/constants/file_names.h"
+#include "logger/system/files.h"
 #include "logger/text/line_reader.h"
 #include "logger/text/number_text.h"
 

@@ -1,9 +1,9 @@
 #include "logger/features/clock_control/clock_control.h"
 
+#include "logger/constants/control_ids.h"
+#include "logger/features/host_calls/host_calls.h"
 #include "logger/features/sound/sound_cues.h"
-#include "logger/seams/control_ids.h"
-#include "logger/seams/platform.h"
-#include "logger/seams/program_start.h"
+#include "logger/system/platform.h"
 
 namespace kelvinor {
 namespace {

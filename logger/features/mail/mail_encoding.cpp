@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "logger/seams/large_buffer.h"
+#include "logger/system/large_buffer.h"
 
 namespace kelvinor {
 

@@ -9,9 +9,9 @@
 #include <optional>
 
 #include "logger/features/mail/mail_encoding.h"
-#include "logger/seams/files.h"
-#include "logger/seams/platform.h"
-#include "logger/seams/tcp_client.h"
+#include "logger/system/files.h"
+#include "logger/system/platform.h"
+#include "logger/system/tcp_client.h"
 #include "logger/text/cp1252.h"
 
 namespace kelvinor {

@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
+#include "logger/constants/mail_timeouts.h"
 #include "logger/seams/clock.h"
-#include "logger/seams/large_buffer.h"
-#include "logger/seams/mail_timeouts.h"
+#include "logger/system/large_buffer.h"
 #include "logger/text/date_mask.h"
 #include "logger/text/windows_random.h"
 

@@ -1,6 +1,6 @@
 #include "logger/features/recording/log_layout.h"
 
-#include "logger/seams/control_ids.h"
+#include "logger/constants/control_ids.h"
 #include "logger/text/cp1252.h"
 #include "logger/text/number_text.h"
 

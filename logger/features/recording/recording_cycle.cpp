@@ -1,14 +1,14 @@
 #include "logger/features/recording/recording_cycle.h"
 
+#include "logger/constants/control_ids.h"
 #include "logger/features/alarm/alarm_check.h"
 #include "logger/features/alarm/alarm_mail.h"
 #include "logger/features/bus/measurement.h"
 #include "logger/features/clock_control/clock_control.h"
+#include "logger/features/host_calls/host_calls.h"
 #include "logger/features/recording/interval.h"
 #include "logger/features/recording/log_file.h"
 #include "logger/features/sound/sound_cues.h"
-#include "logger/seams/control_ids.h"
-#include "logger/seams/program_start.h"
 #include "logger/text/cp1252.h"
 #include "logger/text/date_mask.h"
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <span>
 
-#include "logger/seams/wave_format.h"
+#include "logger/constants/wave_format.h"
 
 namespace kelvinor {
 

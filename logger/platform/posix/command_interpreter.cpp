@@ -1,4 +1,4 @@
-#include "logger/seams/command_interpreter.h"
+#include "logger/system/command_interpreter.h"
 
 namespace kelvinor {
 

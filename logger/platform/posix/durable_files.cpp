@@ -1,4 +1,4 @@
-#include "logger/seams/durable_files.h"
+#include "logger/system/durable_files.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "logger/seams/platform.h"
+#include "logger/system/platform.h"
 
 namespace kelvinor {
 namespace {

@@ -1,4 +1,4 @@
-#include "logger/seams/large_buffer.h"
+#include "logger/system/large_buffer.h"
 
 #include <sys/mman.h>
 

@@ -6,7 +6,7 @@
 
 #include "logger/platform/posix/process_starter.h"
 #include "logger/platform/posix/system_clock.h"
-#include "logger/seams/platform.h"
+#include "logger/system/platform.h"
 #include "logger/text/cp1252.h"
 
 namespace kelvinor {

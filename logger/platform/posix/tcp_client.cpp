@@ -1,4 +1,4 @@
-#include "logger/seams/tcp_client.h"
+#include "logger/system/tcp_client.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>

@@ -1,11 +1,11 @@
 // The program's file operations through std::filesystem: the same on every
 // system (wide paths on Windows, from toPath).
-#include "logger/seams/files.h"
+#include "logger/system/files.h"
 
 #include <filesystem>
 #include <system_error>
 
-#include "logger/seams/platform.h"
+#include "logger/system/platform.h"
 #include "logger/text/cp1252.h"
 #include "logger/text/line_reader.h"
 

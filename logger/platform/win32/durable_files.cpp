@@ -1,10 +1,10 @@
 // Appends that reach the disk, on Win32: CreateFileW on the program's CP1252
 // names converted with code page 1252, FlushFileBuffers for every row.
-#include "logger/seams/durable_files.h"
+#include "logger/system/durable_files.h"
 
 #include <windows.h>
 
-#include "logger/seams/platform.h"
+#include "logger/system/platform.h"
 
 namespace kelvinor {
 namespace {

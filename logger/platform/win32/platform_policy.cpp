@@ -13,7 +13,7 @@
 
 #include "logger/platform/win32/process_starter.h"
 #include "logger/platform/win32/system_clock.h"
-#include "logger/seams/platform.h"
+#include "logger/system/platform.h"
 #include "logger/text/cp1252.h"
 
 namespace kelvinor {

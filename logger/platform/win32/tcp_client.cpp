@@ -6,7 +6,7 @@
 #include <ws2tcpip.h>
 // clang-format on
 
-#include "logger/seams/tcp_client.h"
+#include "logger/system/tcp_client.h"
 
 #include <algorithm>
 #include <chrono>

@@ -5,8 +5,8 @@
 #include "logger/desktop/win32/direct_sound_output.h"
 #include "logger/desktop/win32/win32_desktop.h"
 #include "logger/program/pausing_clock.h"
-#include "logger/seams/platform.h"
 #include "logger/state/program_state.h"
+#include "logger/system/platform.h"
 
 int main() {
     kelvinor::Win32Desktop desktop;

@@ -1,4 +1,4 @@
-#include "logger/seams/program_start.h"
+#include "logger/features/host_calls/host_calls.h"
 
 namespace kelvinor {
 
