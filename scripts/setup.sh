@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ pkg-config libxcb1-dev
+    cmake ninja-build g++ ccache pkg-config libxcb1-dev
     qt6-base-dev qt6-base-private-dev qt6-multimedia-dev qt6-charts-dev qt6-svg-dev qt6-translations-l10n qt6-qpa-plugins libqt6opengl6 libqt6opengl6-dev
     libgtest-dev libgmock-dev libbenchmark-dev clang-format
     xvfb xauth x11-utils xdotool imagemagick fonts-liberation xdg-utils openbox
