@@ -30,7 +30,14 @@ status=0
 if [ -x build/logger/Kelvinor-Demo ]; then
     export KELVINOR_LINUX_PROGRAM=$PWD/build/logger/Kelvinor-Demo
 fi
-(cd $build && bash ../tests/with-xvfb.sh --openbox ctest --output-on-failure -j 2 --timeout 300) ||
+# The Wine server and its services start first, with their output going
+# nowhere: started by a test, they would keep that test's output pipe open,
+# and with it its ctest slot, until the server ended (a 0.1 s test counted
+# 148 s and the suite ran one test at a time beside it).
+(cd $build && bash ../tests/with-xvfb.sh --openbox bash -c '
+    wineserver -p >/dev/null 2>&1
+    wine cmd /c exit >/dev/null 2>&1 </dev/null
+    ctest --output-on-failure -j 2 --timeout 300') ||
     status=1
 wineserver -k 2>/dev/null || true
 [ $status -eq 0 ] || exit $status

@@ -13,14 +13,20 @@
 set -euo pipefail
 build=$(cd "$1" && pwd)
 . "$(dirname "$0")/wine_windows.sh"
-export WINEDEBUG=-all WINEPREFIX=$build/wineprefix
 work=$(mktemp -d)
+# A Wine prefix of its own: the test waits for its Wine server to end
+# (`wineserver -w`) after the installer and the programs, which the suite's
+# shared server, kept running for the other tests, never does.
+export WINEDEBUG=-all WINEPREFIX=$work/prefix
 program=
 cleanup() {
     [ -z "$program" ] || kill "$program" 2>/dev/null || true
-    rm -rf "$work" "$WINEPREFIX/drive_c/KelvinorTest"
+    wineserver -k 2>/dev/null || true
+    rm -rf "$work"
 }
 trap cleanup EXIT
+wineboot -i >/dev/null 2>&1 || true
+wineserver -w
 fail() {
     echo "FAIL: $*" >&2
     exit 1
