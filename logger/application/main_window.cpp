@@ -2,6 +2,7 @@
 
 #include "logger/constants/control_ids.h"
 #include "logger/constants/file_names.h"
+#include "logger/constants/prompt_titles.h"
 #include "logger/features/bus/measurement.h"
 #include "logger/features/clock_control/clock_control.h"
 #include "logger/features/editors/sensor_settings.h"
@@ -109,7 +110,7 @@ void createMainWindowControls(ProgramState& state, Host& host) {
 
 void openMainWindow(ProgramState& state, Host& host) {
     state.measurementTitle =
-        askText(host, "Kelvinor: Eingabe einer Überschrift"_cp,
+        askText(host, utf8ToCp1252(kTitlePromptTitle),
                 "Hier können Sie einen Titel für die Messung eingeben!"_cp, state.measurementTitle);
     playSoundCue(state, host, clickCue);
     createMainWindowControls(state, host);

@@ -1,6 +1,7 @@
 #include "logger/features/editors/sensor_settings.h"
 
 #include "logger/constants/control_ids.h"
+#include "logger/constants/prompt_titles.h"
 #include "logger/features/host_calls/host_calls.h"
 #include "logger/features/recording/log_layout.h"
 #include "logger/features/sound/sound_cues.h"
@@ -35,8 +36,7 @@ void editAliases(ProgramState& state, Host& host) {
     playSoundCue(state, host, clickCue);
     for (int k = 1; k <= state.sensorCount(); ++k) {
         std::string& alias = state.sensors[static_cast<std::size_t>(k) - 1].alias;
-        alias = askText(host, "Kelvinor: Alternativer Name für Sensor"_cp, promptMessage(state, k),
-                        alias);
+        alias = askText(host, utf8ToCp1252(kAliasPromptTitle), promptMessage(state, k), alias);
         playSoundCue(state, host, clickCue);
     }
     showLogbookHeader(state, host);
@@ -47,10 +47,10 @@ void editThresholds(ProgramState& state, Host& host) {
     playSoundCue(state, host, clickCue);
     for (int k = 1; k <= state.sensorCount(); ++k) {
         Sensor& sensor = state.sensors[static_cast<std::size_t>(k) - 1];
-        sensor.warmAbove = askThreshold(state, host, "Kelvinor: Alarm-'+' = 'WARM' (T < 126°C)"_cp,
-                                        k, sensor.warmAbove);
-        sensor.coldBelow = askThreshold(state, host, "Kelvinor: Alarm-'-' = 'KALT' (T > -56°C)"_cp,
-                                        k, sensor.coldBelow);
+        sensor.warmAbove =
+            askThreshold(state, host, utf8ToCp1252(kWarmPromptTitle), k, sensor.warmAbove);
+        sensor.coldBelow =
+            askThreshold(state, host, utf8ToCp1252(kColdPromptTitle), k, sensor.coldBelow);
     }
     showLogbookHeader(state, host);
     setStatus(state, host, "STATUS: Die Sensoren-Alarmwerte wurden gesetzt...");

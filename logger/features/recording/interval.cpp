@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "logger/constants/control_ids.h"
+#include "logger/constants/prompt_titles.h"
 #include "logger/features/host_calls/host_calls.h"
 #include "logger/features/sound/sound_cues.h"
 #include "logger/text/cp1252.h"
@@ -62,7 +63,7 @@ void askRecordingInterval(ProgramState& state, Host& host) {
     state.defaultIntervalText =
         "S" + decimal(static_cast<std::int64_t>(state.minIntervalMs / 1000));
     const std::string entry =
-        askText(host, "Kelvinor: Zeitintervall für Datenerfassung"_cp,
+        askText(host, utf8ToCp1252(kIntervalPromptTitle),
                 "Format: [Ex,x] (S=Sek., M=Minuten, H=Stunden, T=Tage)", state.defaultIntervalText);
     playSoundCue(state, host, clickCue);
     state.intervalText = upperCaseCp1252(entry);

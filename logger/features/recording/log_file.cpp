@@ -1,6 +1,7 @@
 #include "logger/features/recording/log_file.h"
 
 #include "logger/constants/control_ids.h"
+#include "logger/constants/prompt_titles.h"
 #include "logger/features/alarm/alarm_check.h"
 #include "logger/features/host_calls/host_calls.h"
 #include "logger/features/recording/log_layout.h"
@@ -120,8 +121,8 @@ void askLogFileName(ProgramState& state, Host& host) {
     const std::string time = formatDateMask("%hh%ii%ss", host.clock.localNow());
     const std::string proposal =
         state.logFileName + "-" + date + "-" + time + state.logFileExtension;
-    state.logFileName =
-        askText(host, "Kelvinor: Logfile-Dateiname", "Eingabe des Logfile-Dateinamens:", proposal);
+    state.logFileName = askText(host, std::string(kLogFilePromptTitle),
+                                "Eingabe des Logfile-Dateinamens:", proposal);
     playSoundCue(state, host, clickCue);
 }
 
