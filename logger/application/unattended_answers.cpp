@@ -33,7 +33,9 @@ std::string answerFromSettings(const UnattendedSettings& settings, const std::st
                                const std::string& message, const std::string& preset) {
     if (title == utf8ToCp1252(kTitlePromptTitle)) return settings.title;
     if (title == utf8ToCp1252(kIntervalPromptTitle)) return settings.interval;
-    if (title == utf8ToCp1252(kLogFilePromptTitle)) return settings.logFile.value_or(preset);
+    // Without a LOGFILE the usual name, in the working folder.
+    if (title == utf8ToCp1252(kLogFilePromptTitle))
+        return settings.logFile.value_or(preset.substr(preset.find_last_of("/\\") + 1));
     const SensorSettings* sensor = sensorOf(settings, message);
     if (sensor == nullptr) return preset;
     if (title == utf8ToCp1252(kAliasPromptTitle)) return sensor->alias.value_or(preset);

@@ -8,9 +8,9 @@
 
 namespace kelvinor {
 
-// The answer to a prompt: the title, the interval, the log file's name and
-// each configured sensor's alias and thresholds; the preset for anything the
-// settings leave open.
+// The answer to a prompt: the title, the interval, the log file's name (the
+// usual one in the working folder when none is given) and each configured
+// sensor's alias and thresholds; the preset for anything else.
 std::string answerFromSettings(const UnattendedSettings& settings, const std::string& title,
                                const std::string& message, const std::string& preset);
 

@@ -1,0 +1,77 @@
+// kelvinor-terminal: Kelvinor without a screen, built twice like the desktop
+// edition (KELVINOR_PROGRAM_DEMO_MODE 0 or 1). Links no toolkit.
+//   kelvinor-terminal --unattended SETTINGS
+// records from the settings file until SIGTERM or SIGINT, which acts as the
+// stop button (the end block is written, the question to open the log is
+// answered "Nein"); the logbook and every message go to standard output.
+// Exit codes: 0 after a stop, 2 for bad settings or no sensors.
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string>
+
+#include "logger/application/program_course.h"
+#include "logger/application/unattended_answers.h"
+#include "logger/desktop/unattended/unattended_desktop.h"
+#include "logger/program/pausing_clock.h"
+#include "logger/state/program_state.h"
+#include "logger/system/platform.h"
+#include "logger/system/stop_signals.h"
+#include "logger/text/cp1252.h"
+
+namespace kelvinor {
+namespace {
+
+// No sound without a desktop: the cues are never played.
+class NoSound final : public SoundOutput {
+  public:
+    bool open() override { return false; }
+    bool loadCue(int, const WaveFormat&, std::span<const std::uint8_t>) override { return false; }
+    void play(int) override {}
+    void close() override {}
+};
+
+int refuse(const std::string& what) {
+    std::cerr << "kelvinor-terminal: " << what << '\n';
+    return 2;
+}
+
+int recordUnattended(const char* settingsPath) {
+    std::ifstream file(settingsPath, std::ios::binary);
+    if (!file)
+        return refuse(std::string("Die Einstellungsdatei ") + settingsPath +
+                      " kann nicht gelesen werden.");
+    const std::string bytes{std::istreambuf_iterator<char>(file), {}};
+    const auto parsed = parseUnattendedSettings(bytes);
+    if (const auto* error = std::get_if<SettingsError>(&parsed))
+        return refuse(std::string(settingsPath) + ": " + cp1252ToUtf8(error->message));
+    const UnattendedSettings& settings = std::get<UnattendedSettings>(parsed);
+
+    UnattendedDesktop desktop(
+        [&](const std::string& title, const std::string& message, const std::string& preset) {
+            return answerFromSettings(settings, title, message, preset);
+        },
+        clicksFromSettings(settings), takeStopSignals(), std::cout);
+    PausingClock clock(desktop);
+    NoSound sound;
+    const std::unique_ptr<ProgramStarter> starter = makeProgramStarter();
+    Host host{desktop, clock, sound, *starter, [] { return startSocketLayer(); }};
+    ProgramState state;
+    const int code = runProgram(state, host, KELVINOR_PROGRAM_DEMO_MODE);
+    // Without sensors the service manager is to try again later.
+    return state.sensorPort == 0 ? 2 : code;
+}
+
+}  // namespace
+}  // namespace kelvinor
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--unattended")
+        kelvinor::endProcess(kelvinor::recordUnattended(argv[2]));
+    std::fputs(
+        "Aufruf: kelvinor-terminal --unattended EINSTELLUNGSDATEI\n"
+        "(die Bedienung im Terminal ist noch nicht gebaut)\n",
+        stderr);
+    return 2;
+}

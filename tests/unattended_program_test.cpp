@@ -1,0 +1,109 @@
+// kelvinor-terminal --unattended as a service manager runs it: a real
+// process, stopped by SIGTERM.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+
+#include "tests/support/scenario.h"
+
+namespace kelvinor {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace testing;
+
+struct Ended {
+    std::string out, err;
+    int code = -1;
+};
+
+// Starts the program in the background of a shell that keeps its process
+// number and, once it ended, its exit code. Nothing of theirs holds the
+// test's output open.
+void start(const std::string& program, const std::string& settings) {
+    const std::string command = "( '" + program + "' --unattended " + settings +
+                                " >out.txt 2>err.txt & echo $! >pid; wait $!; echo $? >code )" +
+                                " </dev/null >/dev/null 2>&1 &";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+}
+
+// Whatever happens in a test, its program does not outlive it.
+struct KillAtEnd {
+    ~KillAtEnd() {
+        if (std::system("[ -s pid ] && kill -KILL $(cat pid) 2>/dev/null") != 0) {
+            // already ended, as it should have
+        }
+    }
+};
+
+// The log's rows ("09.12.2026\t15:47:24\t…"), whatever the day.
+std::size_t rowCount(const std::string& log) {
+    std::istringstream lines(log);
+    std::size_t rows = 0;
+    for (std::string line; std::getline(lines, line);)
+        rows += line.size() > 11 && line[2] == '.' && line[5] == '.' && line[10] == '\t';
+    return rows;
+}
+
+Ended ended() {
+    EXPECT_TRUE(eventually([] { return fs::exists("code") && fs::file_size("code") > 0; }));
+    return {readFile("out.txt"), readFile("err.txt"), std::atoi(readFile("code").c_str())};
+}
+
+std::string onlyLogFile() {
+    for (const auto& entry : fs::directory_iterator("."))
+        if (entry.path().extension() == ".KLV") return entry.path().filename().string();
+    return "";
+}
+
+TEST(UnattendedProgram, RecordsUntilSigtermAndEndsTheLog) {
+    TemporaryWorkFolder folder;
+    writeFile("s.ini", "TITLE K\xC3\xBChlraum\nINTERVAL S5\nALIAS 1 Vorlauf\nWARM 1 4,9\n");
+    KillAtEnd guard;
+    start(KELVINOR_TERMINAL_DEMO, "s.ini");
+    // The usual name, in the working folder; the first row, then the stop.
+    ASSERT_TRUE(eventually([] { return rowCount(readFile(onlyLogFile())) >= 1; }));
+    ASSERT_EQ(std::system("kill -TERM $(cat pid)"), 0);
+    const Ended run = ended();
+    EXPECT_EQ(run.code, 0) << run.err;
+    const std::string log = readFile(onlyLogFile());
+    EXPECT_TRUE(onlyLogFile().starts_with("KELVINOR-")) << onlyLogFile();
+    EXPECT_TRUE(log.ends_with("*** Ende der Datenaufzeichnung ***\r\n"));
+    EXPECT_NE(log.find("\t5,00\t30,00\t-2,00\t'+' an Sensor Nr. 1/'Vorlauf'\t\r\n"),
+              std::string::npos);
+    // The logbook on standard output, in UTF-8: the title and the rows.
+    EXPECT_NE(run.out.find("K\xC3\xBChlraum\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("5,00\t30,00\t-2,00\t'+' an Sensor Nr. 1/'Vorlauf'\t\n"),
+              std::string::npos);
+    EXPECT_NE(run.out.find("*** Ende der Datenaufzeichnung ***\n"), std::string::npos);
+}
+
+TEST(UnattendedProgram, BadSettingsOrNoSensorsEndWithCodeTwo) {
+    struct Case {
+        std::string program, settings, err, out;
+    };
+    const Case cases[] = {
+        {KELVINOR_TERMINAL_DEMO, "INTERVAL M1\nCOLD 1 kalt\n",
+         "s.ini: Zeile 2: ung\xC3\xBCltiger Schwellenwert 'kalt' (z. B. 8,0)\n", ""},
+        // No batches in the folder: no port carries sensors.
+        {KELVINOR_TERMINAL, "INTERVAL M1\n", "",
+         "Kelvinor: Problem: An den Schnittstellen 'COM1' bis 'COM9' wurden keine "
+         "1-Wire-Temperatursensoren gefunden!"},
+    };
+    for (const Case& c : cases) {
+        TemporaryWorkFolder folder;
+        writeFile("s.ini", c.settings);
+        KillAtEnd guard;
+        start(c.program, "s.ini");
+        const Ended run = ended();
+        EXPECT_EQ(run.code, 2) << c.settings;
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+        EXPECT_NE(run.out.find(c.out), std::string::npos) << run.out;
+        EXPECT_EQ(onlyLogFile(), "");
+    }
+}
+
+}  // namespace
+}  // namespace kelvinor
