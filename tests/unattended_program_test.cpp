@@ -87,6 +87,10 @@ TEST(UnattendedProgram, BadSettingsOrNoSensorsEndWithCodeTwo) {
     const Case cases[] = {
         {KELVINOR_TERMINAL_DEMO, "INTERVAL M1\nCOLD 1 kalt\n",
          "s.ini: Zeile 2: ung\xC3\xBCltiger Schwellenwert 'kalt' (z. B. 8,0)\n", ""},
+        // Known once the scan has found three sensors; nothing is recorded.
+        {KELVINOR_TERMINAL_DEMO, "INTERVAL M1\nCOLD 1 2\nALIAS 4 x\n",
+         "s.ini: Zeile 3: Sensor Nr. 4 gibt es nicht (3 Sensoren gefunden)\n",
+         "Kelvinor: DEMO-Info"},
         // No batches in the folder: no port carries sensors.
         {KELVINOR_TERMINAL, "INTERVAL M1\n", "",
          "Kelvinor: Problem: An den Schnittstellen 'COM1' bis 'COM9' wurden keine "

@@ -4,9 +4,11 @@
 // records from the settings file until SIGTERM or SIGINT, which acts as the
 // stop button (the end block is written, the question to open the log is
 // answered "Nein"); the logbook and every message go to standard output.
-// Exit codes: 0 after a stop, 2 for bad settings or no sensors.
+// Exit codes: 0 after a stop, 2 for bad settings (a sensor number beyond
+// the sensors found among them) or no sensors.
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <iterator>
 #include <string>
@@ -48,19 +50,32 @@ int recordUnattended(const char* settingsPath) {
         return refuse(std::string(settingsPath) + ": " + cp1252ToUtf8(error->message));
     const UnattendedSettings& settings = std::get<UnattendedSettings>(parsed);
 
+    // The sensor numbers of the settings are checked once the sensors are
+    // known, at the first prompt (the title's, right after the sensor table
+    // is built); a number beyond them stops the run before anything is asked.
+    ProgramState state;
+    bool checked = false, refused = false;
+    const std::function<bool(std::int64_t)> stopSignal = takeStopSignals();
     UnattendedDesktop desktop(
         [&](const std::string& title, const std::string& message, const std::string& preset) {
-            return answerFromSettings(settings, title, message, preset);
+            if (!checked) {
+                checked = true;
+                if (const auto error = checkSensorNumbers(settings, state.sensorCount())) {
+                    refused = true;
+                    refuse(std::string(settingsPath) + ": " + cp1252ToUtf8(error->message));
+                }
+            }
+            return refused ? preset : answerFromSettings(settings, title, message, preset);
         },
-        clicksFromSettings(settings), takeStopSignals(), std::cout);
+        clicksFromSettings(settings), [&](std::int64_t ms) { return refused || stopSignal(ms); },
+        std::cout);
     PausingClock clock(desktop);
     NoSound sound;
     const std::unique_ptr<ProgramStarter> starter = makeProgramStarter();
     Host host{desktop, clock, sound, *starter, [] { return startSocketLayer(); }};
-    ProgramState state;
     const int code = runProgram(state, host, KELVINOR_PROGRAM_DEMO_MODE);
     // Without sensors the service manager is to try again later.
-    return state.sensorPort == 0 ? 2 : code;
+    return refused || state.sensorPort == 0 ? 2 : code;
 }
 
 }  // namespace
