@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "tests/support/bus_fixtures.h"
 #include "tests/support/scenario.h"
 
 namespace kelvinor {
@@ -48,7 +49,7 @@ std::size_t rowCount(const std::string& log) {
 }
 
 Ended ended() {
-    EXPECT_TRUE(eventually([] { return fs::exists("code") && fs::file_size("code") > 0; }));
+    EXPECT_TRUE(eventually([] { return fs::exists("code") && fs::file_size("code") > 0; }, 20));
     return {readFile("out.txt"), readFile("err.txt"), std::atoi(readFile("code").c_str())};
 }
 
@@ -64,7 +65,7 @@ TEST(UnattendedProgram, RecordsUntilSigtermAndEndsTheLog) {
     KillAtEnd guard;
     start(KELVINOR_TERMINAL_DEMO, "s.ini");
     // The usual name, in the working folder; the first row, then the stop.
-    ASSERT_TRUE(eventually([] { return rowCount(readFile(onlyLogFile())) >= 1; }));
+    ASSERT_TRUE(eventually([] { return rowCount(readFile(onlyLogFile())) >= 1; }, 20));
     ASSERT_EQ(std::system("kill -TERM $(cat pid)"), 0);
     const Ended run = ended();
     EXPECT_EQ(run.code, 0) << run.err;
@@ -107,6 +108,51 @@ TEST(UnattendedProgram, BadSettingsOrNoSensorsEndWithCodeTwo) {
         EXPECT_NE(run.out.find(c.out), std::string::npos) << run.out;
         EXPECT_EQ(onlyLogFile(), "");
     }
+}
+
+TEST(UnattendedProgram, SigtermWhileTheBusHangsStillEndsTheLogAndLeavesNothing) {
+    TemporaryWorkFolder folder;
+    writeScanBatches({{2, answerFileWith({"10A8B16B0108005D : DS1820"})}});
+    writeFile("DATALINE.BAT", "echo started >dataline.started\nexec sleep 1011\n");
+    writeFile("s.ini", "INTERVAL S5\nLOGFILE hang.KLV\n");
+    KillAtEnd guard;
+    start(KELVINOR_TERMINAL, "s.ini");
+    ASSERT_TRUE(eventually([] { return fs::exists("dataline.started"); }, 20));
+    ASSERT_EQ(std::system("kill -TERM $(cat pid)"), 0);
+    const Ended run = ended();
+    EXPECT_EQ(run.code, 0) << run.err;
+    // The read was given up: no row, but the end block.
+    const std::string log = readFile("hang.KLV");
+    EXPECT_EQ(rowCount(log), 0u);
+    EXPECT_TRUE(log.ends_with("*** Ende der Datenaufzeichnung ***\r\n"));
+    EXPECT_TRUE(
+        eventually([] { return std::system("pgrep -f 'slee[p] 1011' >/dev/null") != 0; }, 20));
+}
+
+TEST(UnattendedProgram, AStartAfterAKillContinuesTheLog) {
+    TemporaryWorkFolder folder;
+    writeFile("s.ini", "INTERVAL S5\nLOGFILE weiter.KLV\n");
+    {
+        KillAtEnd guard;
+        start(KELVINOR_TERMINAL_DEMO, "s.ini");
+        ASSERT_TRUE(eventually([] { return rowCount(readFile("weiter.KLV")) >= 1; }, 20));
+        ASSERT_EQ(std::system("kill -KILL $(cat pid)"), 0);
+        ended();
+    }
+    const std::string killed = readFile("weiter.KLV");
+    fs::remove("code");
+    KillAtEnd guard;
+    start(KELVINOR_TERMINAL_DEMO, "s.ini");
+    ASSERT_TRUE(eventually([] { return rowCount(readFile("weiter.KLV")) >= 2; }, 20));
+    ASSERT_EQ(std::system("kill -TERM $(cat pid)"), 0);
+    EXPECT_EQ(ended().code, 0);
+    // What the killed run wrote stays; the second run adds its header block
+    // and rows after it, and ends the log.
+    const std::string log = readFile("weiter.KLV");
+    EXPECT_TRUE(log.starts_with(killed));
+    EXPECT_NE(log.find("# # #  TEMPERATURERFASSUNG PER KELVINOR", killed.size()),
+              std::string::npos);
+    EXPECT_TRUE(log.ends_with("*** Ende der Datenaufzeichnung ***\r\n"));
 }
 
 }  // namespace

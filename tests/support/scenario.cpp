@@ -119,8 +119,8 @@ std::string commandOutput(const std::string& command) {
     return out;
 }
 
-bool eventually(const std::function<bool()>& condition) {
-    for (int i = 0; i < 500; ++i) {
+bool eventually(const std::function<bool()>& condition, int seconds) {
+    for (int i = 0; i < seconds * 100; ++i) {
         if (condition()) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }

@@ -113,9 +113,9 @@ std::string readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
 // What a shell command writes on its standard output.
 std::string commandOutput(const std::string& command);
-// Asks `condition` every 10 ms for up to 5 s: whether it came true. For the
-// ends of real processes, which no fake clock can hurry.
-bool eventually(const std::function<bool()>& condition);
+// Asks `condition` every 10 ms for up to `seconds`: whether it came true.
+// For the ends of real processes, which no fake clock can hurry.
+bool eventually(const std::function<bool()>& condition, int seconds = 5);
 // The rows of a log file recorded on 06.12.2026, without their line ends.
 std::vector<std::string> logRows(const std::string& log);
 
