@@ -23,6 +23,11 @@ struct ReadTime {
     int ms = 0;
 };
 
+// Where no settings give one: the demonstration, an empty settings line.
+inline ReadTime defaultReadTime() {
+    return {"READ_TIME 1000", 1000};
+}
+
 // The ports whose sensors answered the scan, in the order they were checked.
 struct PortsFound {
     std::vector<int> ports;

@@ -6,9 +6,9 @@ namespace kelvinor {
 
 Alarms checkReadings(const SensorTable& sensors, const SensorReadings& readings) {
     Alarms alarms;
+    const Reading none{std::nullopt, Fault::NoReading, ""};
     for (std::size_t i = 0; i < sensors.size(); ++i) {
         const int k = static_cast<int>(i) + 1;
-        const Reading none{std::nullopt, Fault::NoReading, ""};
         const Reading& reading = i < readings.readings.size() ? readings.readings[i] : none;
         if (reading.isFault()) alarms.push_back({k, AlarmKind::Fault});
         if (!reading.celsius) continue;

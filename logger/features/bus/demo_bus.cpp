@@ -8,15 +8,12 @@
 namespace kelvinor {
 namespace {
 
-constexpr std::string_view kDefaultReadTimeLine = "READ_TIME 1000";
-constexpr int kDefaultReadTimeMs = 1000;
-
 class DemoBus final : public SensorBus {
   public:
     // The scan batches still run; their answers are not read.
     PortsFound findSensorPorts() override { return {{1}, true}; }
     // No settings are read in the demonstration.
-    ReadTime readTime() override { return {std::string(kDefaultReadTimeLine), kDefaultReadTimeMs}; }
+    ReadTime readTime() override { return defaultReadTime(); }
     void prepareTool(const ReadTime&) override {}
     std::vector<std::string> listSensors(int) override {
         return {"DemoSensor 1", "DemoSensor 2", "DemoSensor 3"};

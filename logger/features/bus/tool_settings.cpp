@@ -13,7 +13,7 @@ ReadTime readTimeFromSettings() {
     std::fstream file;
     openOrCreate(file, kProgramSettingsFile);
     const std::string line = readLines(file, 1)[0];
-    if (line.empty()) return {"READ_TIME 1000", 1000};
+    if (line.empty()) return defaultReadTime();
     const std::string_view view = line;
     const std::string_view lastFour = view.size() > 4 ? view.substr(view.size() - 4) : view;
     return {line, static_cast<int>(readIntegerPrefix(lastFour))};

@@ -72,7 +72,7 @@ int recordUnattended(const char* settingsPath) {
     PausingClock clock(desktop);
     NoSound sound;
     const std::unique_ptr<ProgramStarter> starter = makeProgramStarter();
-    Host host{desktop, clock, sound, *starter, [] { return startSocketLayer(); }};
+    Host host{desktop, clock, sound, *starter, startSocketLayer};
     const int code = runProgram(state, host, KELVINOR_PROGRAM_DEMO_MODE);
     // Without sensors the service manager is to try again later.
     return refused || state.sensorPort == 0 ? 2 : code;
