@@ -91,6 +91,9 @@ def main():
             continue
         for where, kind, header in includes(path, root):
             if kind == '"':
+                # The terminal edition shows Horalux's clock text itself.
+                if folder.startswith("program") and header == "clock/clock_text.h":
+                    continue
                 if not header.startswith("logger/"):
                     faults.append(f"{where}: include \"{header}\" is not named from the project's folder")
                     continue

@@ -11,6 +11,7 @@ packages=(
     desktop-file-utils shared-mime-info libfile-mimeinfo-perl dpkg-dev fakeroot lintian
     pulseaudio pulseaudio-utils sox procps
     libssl-dev openssl
+    libncurses-dev tmux
     python3 python3-aiosmtpd
     owserver ow-shell
     digitemp

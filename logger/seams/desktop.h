@@ -95,6 +95,11 @@ class Desktop {
     virtual bool hasPendingEvent(const std::function<bool(const WindowEvent&)>& matches) = 0;
     // Closes every window.
     virtual void closeAll() = 0;
+    // Whether the desktop shows the clock's text itself, in a corner (a
+    // terminal: there may be no display for the clock program); the clock
+    // command then switches it on and off here instead of starting a program.
+    virtual bool showsClock() const { return false; }
+    virtual void showClock(bool) {}
 };
 
 }  // namespace kelvinor

@@ -15,6 +15,11 @@ bool clockInstalled(const ProgramState& state) {
 }  // namespace
 
 void startClock(ProgramState& state, Host& host) {
+    if (host.desktop.showsClock()) {
+        host.desktop.showClock(true);
+        state.clockRunning = 1;
+        return;
+    }
     if (!clockInstalled(state)) return;
     // In a group of its own under a guardian: the clock ends with this
     // program however it ends, also when it is killed.
@@ -24,14 +29,17 @@ void startClock(ProgramState& state, Host& host) {
 }
 
 void stopClock(ProgramState& state, Host& host) {
-    if (!clockInstalled(state) || state.clockRunning != 1) return;
-    if (state.clockProcess > 1) host.starter.terminate(state.clockProcess);
+    if (state.clockRunning != 1) return;
+    if (host.desktop.showsClock())
+        host.desktop.showClock(false);
+    else if (state.clockProcess > 1)
+        host.starter.terminate(state.clockProcess);
     state.clockProcess = 0;
     state.clockRunning = 0;
 }
 
 void toggleClock(ProgramState& state, Host& host) {
-    if (clockInstalled(state)) {
+    if (clockInstalled(state) || host.desktop.showsClock()) {
         playSoundCue(state, host, clickCue);
         if (state.clockRunning == 0)
             startClock(state, host);

@@ -1,12 +1,9 @@
 #pragma once
+#include "logger/constants/sound_cue_ids.h"
 #include "logger/seams/host.h"
 #include "logger/state/program_state.h"
 
 namespace kelvinor {
-
-inline constexpr int clickCue = 0;
-inline constexpr int problemCue = 1;
-inline constexpr int alarmCue = 2;
 
 // Opens the sound output; only then, with sound enabled, the cues are loaded.
 void setUpSound(ProgramState& state, Host& host);

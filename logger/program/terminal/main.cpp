@@ -1,5 +1,9 @@
 // kelvinor-terminal: Kelvinor without a screen, built twice like the desktop
 // edition (KELVINOR_PROGRAM_DEMO_MODE 0 or 1). Links no toolkit.
+//   kelvinor-terminal
+// runs the program in the terminal (ncurses): the main window, its buttons
+// as keys, the prompts and messages as dialogs. SIGTERM and SIGINT (Ctrl+C)
+// close the main window as F10 does.
 //   kelvinor-terminal --unattended SETTINGS
 // records from the settings file until SIGTERM or SIGINT, which acts as the
 // stop button (the end block is written, the question to open the log is
@@ -13,10 +17,14 @@
 #include <iterator>
 #include <string>
 
+#include "clock/clock_text.h"
 #include "logger/application/program_course.h"
 #include "logger/application/unattended_answers.h"
+#include "logger/desktop/terminal/terminal_bell.h"
+#include "logger/desktop/terminal/terminal_desktop.h"
 #include "logger/desktop/unattended/unattended_desktop.h"
 #include "logger/program/pausing_clock.h"
+#include "logger/program/terminal/no_display_starter.h"
 #include "logger/state/program_state.h"
 #include "logger/system/platform.h"
 #include "logger/system/stop_signals.h"
@@ -78,15 +86,37 @@ int recordUnattended(const char* settingsPath) {
     return refused || state.sensorPort == 0 ? 2 : code;
 }
 
+int runInTerminal() {
+    if (!terminalAttached())
+        return refuse(
+            "Die Bedienung braucht ein Terminal; ohne eines: --unattended EINSTELLUNGSDATEI");
+    ProgramState state;
+    const std::function<bool(std::int64_t)> stopSignal = takeStopSignals();
+    std::unique_ptr<Clock> wallClock = makeSystemClock();
+    TerminalDesktop desktop([&] { return stopSignal(0); },
+                            [&] {
+                                const LocalTime t = wallClock->localNow();
+                                return horalux::clockText({t.year, t.month, t.day, t.hour, t.minute,
+                                                           t.second, t.weekday});
+                            });
+    PausingClock clock(desktop);
+    TerminalBell sound;
+    const std::unique_ptr<ProgramStarter> systemStarter = makeProgramStarter();
+    NoDisplayStarter starter(*systemStarter, desktop);
+    Host host{desktop, clock, sound, starter, startSocketLayer};
+    return runProgram(state, host, KELVINOR_PROGRAM_DEMO_MODE);
+}
+
 }  // namespace
 }  // namespace kelvinor
 
 int main(int argc, char** argv) {
     if (argc == 3 && std::string(argv[1]) == "--unattended")
         kelvinor::endProcess(kelvinor::recordUnattended(argv[2]));
+    if (argc == 1) kelvinor::endProcess(kelvinor::runInTerminal());
     std::fputs(
-        "Aufruf: kelvinor-terminal --unattended EINSTELLUNGSDATEI\n"
-        "(die Bedienung im Terminal ist noch nicht gebaut)\n",
+        "Aufruf: kelvinor-terminal                                (Bedienung im Terminal)\n"
+        "        kelvinor-terminal --unattended EINSTELLUNGSDATEI (ohne Bedienung)\n",
         stderr);
     return 2;
 }
