@@ -141,3 +141,65 @@ TEST(TerminalProgram, RecordsADemonstrationAsTheDesktopEditionDoes) {
 
 }  // namespace
 }  // namespace kelvinor
+
+namespace kelvinor {
+namespace {
+
+using namespace testing;
+
+TEST(TerminalProgram, WithoutADisplayTheClockIsInTheCornerAndFilesAreNamed) {
+    TemporaryWorkFolder folder;
+    writeScanBatches({{2, answerFileWith({"10A8B16B0108005D : DS1820"})}});
+    writeFile("DATALINE.BAT", "echo started >dataline.started\nexec sleep 1012\n");
+    TmuxTerminal terminal("env -u DISPLAY -u WAYLAND_DISPLAY " KELVINOR_TERMINAL, 80, 24);
+    answer(terminal, "Eingabe einer Überschrift", "einen Titel für die Messung", "Keller");
+    ASSERT_TRUE(terminal.shows({"STATUS: Das Kelvinor ist bereit..."})) << terminal.screen();
+
+    // The clock's text in the top corner, and gone again.
+    terminal.keys("F6");
+    const std::regex clock(
+        R"((Sonntag|Montag|Dienstag|Mittwoch|Donnerstag|Freitag|Samstag)  \d\d\.\d\d\.\d{4} \d\d:\d\d:\d\d)");
+    const auto topLine = [&] { return terminal.screen().substr(0, terminal.screen().find('\n')); };
+    ASSERT_TRUE(eventually([&] { return std::regex_search(topLine(), clock); })) << topLine();
+    terminal.keys("u");
+    ASSERT_TRUE(eventually([&] { return !std::regex_search(topLine(), clock); })) << topLine();
+
+    // The homepage opens nothing; its address is named.
+    terminal.keys("F7");
+    ASSERT_TRUE(terminal.shows({"Kelvinor: Ohne Bildschirm", "Die Internetseite ist:"}))
+        << terminal.screen();
+    terminal.keys("Enter");
+
+    // The logbook pages back to its start and follows the newest row again.
+    terminal.keys("Home");
+    ASSERT_TRUE(terminal.shows({"TEMPERATURERFASSUNG PER KELVINOR", "(Zeile 1 von"}))
+        << terminal.screen();
+    terminal.keys("NPage");
+    ASSERT_TRUE(terminal.stopsShowing({"(Zeile 1 von"})) << terminal.screen();
+    terminal.keys("End");
+    ASSERT_TRUE(terminal.stopsShowing({"(Zeile "})) << terminal.screen();
+
+    // The stop key while the bus hangs in the read: the read is given up.
+    terminal.keys("F4");
+    answer(terminal, "Zeitintervall für Datenerfassung", "Format:", "M1");
+    answer(terminal, "Logfile-Dateiname", "Eingabe des Logfile-Dateinamens", "hang.KLV");
+    ASSERT_TRUE(eventually([] { return std::filesystem::exists("dataline.started"); }, 20));
+    terminal.keys("F5");
+    ASSERT_TRUE(terminal.shows({"Log-Datei sofort öffnen?"})) << terminal.screen();
+    // "Ja" without a display: where the log is.
+    terminal.keys("j");
+    const std::string path = std::filesystem::current_path().string() + "/hang.KLV";
+    ASSERT_TRUE(terminal.shows({"Die Datei liegt hier:", path.substr(path.size() - 20)}))
+        << terminal.screen();
+    terminal.keys("Enter");
+    ASSERT_TRUE(eventually([] { return !readFile("code").empty(); }, 10)) << terminal.screen();
+    EXPECT_EQ(readFile("code"), "0\n");
+    const std::string log = readFile("hang.KLV");
+    EXPECT_TRUE(log.ends_with("*** Ende der Datenaufzeichnung ***\r\n"));
+    EXPECT_EQ(log.find("\t5,00\t"), std::string::npos);
+    EXPECT_TRUE(
+        eventually([] { return std::system("pgrep -f 'slee[p] 1012' >/dev/null") != 0; }, 20));
+}
+
+}  // namespace
+}  // namespace kelvinor

@@ -455,7 +455,7 @@ void TerminalDesktop::drawMainWindow() {
         screen_.fill(rows - 2, 0, width, c->style);
         screen_.text(rows - 2, centred(width, c->text.size()), c->text, c->style, width);
     }
-    std::string help = "F10/Q: Kelvinor schließen · Bild auf/ab, Pos1, Ende: Logbuch blättern"_cp;
+    std::string help = "F10/Q: Kelvinor schließen · Logbuch: Bild auf/ab, Pos1, Ende"_cp;
     if (!logbook_.followsNewest())
         help += " (Zeile " + std::to_string(logbook_.firstRowShown(height, width)) + " von " +
                 std::to_string(logbook_.rowCount()) + ")";
