@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
-# Builds the Debian package of Kelvinor with Kelvinor-Kurven:
-#   bash scripts/package.sh          kelvinor_<version>_amd64.deb (the edition for real sensors)
-#   bash scripts/package.sh --demo   kelvinor-demo_<version>_amd64.deb (three simulated sensors)
-# Install it with: sudo apt install ./build-package/<file>.deb
+# Builds the Debian packages of Kelvinor, each edition in two parts:
+#   bash scripts/package.sh          kelvinor_<version>_amd64.deb (the desktop, Kelvinor-Kurven)
+#                                    kelvinor-terminal_<version>_amd64.deb (no Qt: the terminal
+#                                    edition, the bus scripts, kelvinor.service)
+#   bash scripts/package.sh --demo   kelvinor-demo_… and kelvinor-demo-terminal_… (three
+#                                    simulated sensors)
+# Install both with: sudo apt install ./build-package/*.deb; on a board
+# without a screen the terminal part alone.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 demo=OFF folder=build-package

@@ -4,7 +4,8 @@
 # update-desktop-database, xdg-mime); then the installed Kelvinor records a
 # demonstration under Xvfb, the end question is answered "Ja", and xdg-open
 # must bring up the installed Kelvinor-Kurven with that log; last, cpack
-# makes the Debian package and dpkg-deb lists it.
+# makes the Debian packages (the desktop part, and the terminal part without
+# Qt) and dpkg-deb lists them.
 # installed_package_test.sh BUILD_FOLDER
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -114,18 +115,32 @@ grep -q ttyUSB0 "$folder/COMPORTS.TXT" || fail "a second start replaced COMPORTS
 
 # The Debian package.
 (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" >/dev/null) || fail "cpack"
-deb=$(ls "$work"/*.deb)
+# Two packages: the terminal part needs no Qt, the desktop part needs it.
+deb=$(ls "$work"/*.deb | grep -v -- -terminal_)
+terminal_deb=$(ls "$work"/*-terminal_*.deb)
 contents=$(dpkg-deb --contents "$deb")
 for file in ./usr/bin/kelvinor ./usr/bin/Kelvinor-Kurven ./usr/libexec/kelvinor/Kelvinor-Demo \
     ./usr/libexec/kelvinor/Horalux ./usr/share/applications/kelvinor-kurven.desktop \
-    ./usr/share/mime/packages/kelvinor-log.xml ./usr/share/icons/hicolor/scalable/apps/kelvinor.svg \
-    ./usr/share/kelvinor/bus-scripts/KELVBUS.SH; do
+    ./usr/share/mime/packages/kelvinor-log.xml ./usr/share/icons/hicolor/scalable/apps/kelvinor.svg; do
     grep -q " $file\$" <<<"$contents" || fail "$file not in $(basename "$deb")"
 done
-# lintian finds nothing to complain of: no error and no warning.
-complaints=$(lintian --allow-root "$deb" 2>&1 | grep -E '^[EW]: ' || true)
-[ -z "$complaints" ] || fail "lintian: $complaints"
-grep -q '^ *;' <<<"$(dpkg-deb --field "$deb" Description)" && fail "the description has ';' lines"
+terminal_contents=$(dpkg-deb --contents "$terminal_deb")
+for file in ./usr/bin/kelvinor-terminal ./usr/libexec/kelvinor/kelvinor-terminal-demo \
+    ./usr/share/kelvinor/bus-scripts/KELVBUS.SH ./usr/lib/systemd/system/kelvinor.service \
+    ./etc/kelvinor/unattended.ini ./usr/share/man/man1/kelvinor-terminal.1.gz; do
+    grep -q " $file\$" <<<"$terminal_contents" || fail "$file not in $(basename "$terminal_deb")"
+done
+for package in "$deb" "$terminal_deb"; do
+    # lintian finds nothing to complain of: no error and no warning.
+    complaints=$(lintian --allow-root "$package" 2>&1 | grep -E '^[EW]: ' || true)
+    [ -z "$complaints" ] || fail "lintian: $complaints"
+    grep -q '^ *;' <<<"$(dpkg-deb --field "$package" Description)" &&
+        fail "the description of $(basename "$package") has ';' lines"
+done
 depends=$(dpkg-deb --field "$deb" Depends)
 grep -q libqt6charts6 <<<"$depends" || fail "Depends lacks Qt Charts: $depends"
+grep -q "kelvinor-demo-terminal (= " <<<"$depends" || fail "Depends lacks the terminal part: $depends"
+terminal_depends=$(dpkg-deb --field "$terminal_deb" Depends)
+grep -q -i -E 'qt|libx|libgl' <<<"$terminal_depends" && fail "the terminal part needs graphics: $terminal_depends"
 echo "$(basename "$deb"): $(grep -c . <<<"$contents") entries; Depends: $depends"
+echo "$(basename "$terminal_deb"): $(grep -c . <<<"$terminal_contents") entries; Depends: $terminal_depends"
