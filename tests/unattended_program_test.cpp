@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "tests/support/bus_fixtures.h"
+#include "tests/support/onewire_fixture.h"
 #include "tests/support/scenario.h"
 
 namespace kelvinor {
@@ -152,6 +153,40 @@ TEST(UnattendedProgram, AStartAfterAKillContinuesTheLog) {
     EXPECT_TRUE(log.starts_with(killed));
     EXPECT_NE(log.find("# # #  TEMPERATURERFASSUNG PER KELVINOR", killed.size()),
               std::string::npos);
+    EXPECT_TRUE(log.ends_with("*** Ende der Datenaufzeichnung ***\r\n"));
+}
+
+// The live edition on a folder laid out like /sys/bus/w1/devices, read by the
+// shipped bus scripts: the readings as the kernel gives them, the warm alarm
+// from the settings, a changed reading in the next row.
+TEST(UnattendedProgram, RecordsTheKernelsW1Sensors) {
+    TemporaryWorkFolder folder;
+    installBusScripts("w1 " + (fs::current_path() / "w1").string(), 5);
+    fs::create_directories("w1/w1_bus_master1");
+    const auto sensor = [](const std::string& milli) {
+        fs::create_directories("w1/28-000005e2fdc3");
+        writeFile("w1/28-000005e2fdc3/w1_slave",
+                  "50 05 4b 46 7f ff 0c 10 1c : crc=1c YES\n50 05 4b 46 7f ff 0c 10 1c t=" + milli +
+                      "\n");
+    };
+    sensor("23125");
+    writeFile("kelvinor.ini", "READ_TIME 100\n");
+    writeFile("s.ini", "TITLE Keller\nINTERVAL S3\nLOGFILE w1.KLV\nALIAS 1 Rohr\nWARM 1 20,0\n");
+    KillAtEnd guard;
+    start(KELVINOR_TERMINAL, "s.ini");
+    ASSERT_TRUE(eventually([] { return rowCount(readFile("w1.KLV")) >= 1; }, 20))
+        << readFile("err.txt");
+    sensor("-10250");
+    ASSERT_TRUE(
+        eventually([] { return readFile("w1.KLV").find("\t-10,25\t") != std::string::npos; }, 20));
+    ASSERT_EQ(std::system("kill -TERM $(cat pid)"), 0);
+    const Ended run = ended();
+    EXPECT_EQ(run.code, 0) << run.err;
+    const std::string log = readFile("w1.KLV");
+    EXPECT_NE(log.find("Sensor Nr. 1 alias 'Rohr' mit der ID 28C3FDE2050000E9"), std::string::npos)
+        << log;
+    EXPECT_NE(log.find("\t23,12\t'+' an Sensor Nr. 1/'Rohr'\t\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("\t-10,25\t\r\n"), std::string::npos) << log;
     EXPECT_TRUE(log.ends_with("*** Ende der Datenaufzeichnung ***\r\n"));
 }
 
