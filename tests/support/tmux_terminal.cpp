@@ -55,24 +55,14 @@ std::string TmuxTerminal::screen() {
     return tmux("capture-pane -t :1 -p");
 }
 
-bool TmuxTerminal::shows(std::initializer_list<std::string> texts, int seconds) {
+bool TmuxTerminal::showsAll(std::initializer_list<std::string> texts, bool wanted, int seconds) {
     return eventually(
         [&] {
             const std::string shown = screen();
+            bool all = true;
             for (const std::string& text : texts)
-                if (shown.find(text) == std::string::npos) return false;
-            return true;
-        },
-        seconds);
-}
-
-bool TmuxTerminal::stopsShowing(std::initializer_list<std::string> texts, int seconds) {
-    return eventually(
-        [&] {
-            const std::string shown = screen();
-            for (const std::string& text : texts)
-                if (shown.find(text) == std::string::npos) return true;
-            return false;
+                all = all && shown.find(text) != std::string::npos;
+            return all == wanted;
         },
         seconds);
 }

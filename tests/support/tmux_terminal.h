@@ -22,12 +22,18 @@ class TmuxTerminal {
     void resize(int columns, int rows);
     std::string screen();
     // Whether the screen shows every one of the texts within `seconds`.
-    bool shows(std::initializer_list<std::string> texts, int seconds = 10);
-    bool stopsShowing(std::initializer_list<std::string> texts, int seconds = 10);
+    bool shows(std::initializer_list<std::string> texts, int seconds = 10) {
+        return showsAll(texts, true, seconds);
+    }
+    // Whether, within `seconds`, the screen lacks at least one of the texts.
+    bool stopsShowing(std::initializer_list<std::string> texts, int seconds = 10) {
+        return showsAll(texts, false, seconds);
+    }
     // The bells the program rang so far.
     int bells();
 
   private:
+    bool showsAll(std::initializer_list<std::string> texts, bool wanted, int seconds);
     std::string tmux(const std::string& arguments) const;
     std::string socket_;
 };
