@@ -16,9 +16,10 @@ namespace {
 using namespace testing;
 
 const char* const kAliases[] = {"Vorlauf", "S2", "S3"};
-// Warm and cold of sensors 1 to 3: sensor 1 climbs into its warm alarm,
-// sensor 3 falls into its cold one.
-const char* const kThresholds[] = {"6,75", "-56,00", "126,00", "-56,00", "126,00", "-2,25"};
+// Warm and cold of sensors 1 to 3: from the third row on, sensor 1 (5,00
+// climbing by 0,50) is in its warm alarm and sensor 3 (-2,00 falling by 0,10)
+// in its cold one.
+const char* const kThresholds[] = {"5,75", "-56,00", "126,00", "-56,00", "126,00", "-2,15"};
 
 // Dates, times and weekdays aside, the rest of a log byte for byte.
 std::string withoutTimes(const std::string& log) {
@@ -130,7 +131,7 @@ TEST(TerminalProgram, RecordsADemonstrationAsTheDesktopEditionDoes) {
 
     const std::string log = withoutTimes(readFile("kühl.KLV"));
     const std::vector<std::string> rows = rowsOf(log);
-    ASSERT_GE(rows.size(), 5u);
+    ASSERT_GE(rows.size(), 3u);
     EXPECT_EQ(log, desktopEditionLog(rows.size()));
     // Every alarm row rang the terminal's bell, and nothing else did.
     std::size_t alarmRows = 0;
