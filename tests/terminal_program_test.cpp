@@ -202,5 +202,24 @@ TEST(TerminalProgram, WithoutADisplayTheClockIsInTheCornerAndFilesAreNamed) {
         eventually([] { return std::system("pgrep -f 'slee[p] 1012' >/dev/null") != 0; }, 20));
 }
 
+// The terminal goes away during a recording (an SSH connection dropped, the
+// window closed): the recording ends as by the stop key, with its end block.
+TEST(TerminalProgram, AHungUpTerminalEndsTheRecordingWithItsEndBlock) {
+    TemporaryWorkFolder folder;
+    TmuxTerminal terminal(KELVINOR_TERMINAL_DEMO, 80, 24);
+    ASSERT_TRUE(terminal.shows({"Kelvinor: DEMO-Info"})) << terminal.screen();
+    terminal.keys("Enter");
+    answer(terminal, "Eingabe einer Überschrift", "einen Titel für die Messung", "Weg");
+    ASSERT_TRUE(terminal.shows({"STATUS: Das Kelvinor ist bereit..."})) << terminal.screen();
+    terminal.keys("F4");
+    answer(terminal, "Zeitintervall für Datenerfassung", "Format:", "M1");
+    answer(terminal, "Logfile-Dateiname", "Eingabe des Logfile-Dateinamens", "weg.KLV");
+    ASSERT_TRUE(terminal.shows({"Die Datenaufzeichnung läuft"})) << terminal.screen();
+    terminal.hangUp();
+    EXPECT_TRUE(eventually(
+        [] { return readFile("weg.KLV").ends_with("*** Ende der Datenaufzeichnung ***\r\n"); }, 10))
+        << readFile("weg.KLV");
+}
+
 }  // namespace
 }  // namespace kelvinor

@@ -1,8 +1,8 @@
 #pragma once
-// The stop from outside for a program without a window: SIGTERM and SIGINT
-// (a service manager's stop, Ctrl+C; on Windows the console's Ctrl+C, close
-// and shut-down events) are held back from ending the process and waited
-// for instead.
+// The stop from outside for a program without a window: SIGTERM, SIGINT and
+// SIGHUP (a service manager's stop, Ctrl+C, a terminal that went away; on
+// Windows the console's Ctrl+C, close and shut-down events) are held back
+// from ending the process and waited for instead.
 #include <cstdint>
 #include <functional>
 

@@ -51,6 +51,10 @@ void TmuxTerminal::resize(int columns, int rows) {
     tmux("resize-window -t :1 -x " + std::to_string(columns) + " -y " + std::to_string(rows));
 }
 
+void TmuxTerminal::hangUp() {
+    tmux("kill-window -t :1");
+}
+
 std::string TmuxTerminal::screen() {
     return tmux("capture-pane -t :1 -p");
 }

@@ -20,6 +20,8 @@ class TmuxTerminal {
     // Text typed character by character.
     void type(const std::string& utf8);
     void resize(int columns, int rows);
+    // Closes the program's window: its terminal hangs up (SIGHUP).
+    void hangUp();
     std::string screen();
     // Whether the screen shows every one of the texts within `seconds`.
     bool shows(std::initializer_list<std::string> texts, int seconds = 10) {

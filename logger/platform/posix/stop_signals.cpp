@@ -14,6 +14,9 @@ std::function<bool(std::int64_t)> takeStopSignals() {
     sigemptyset(&stops);
     sigaddset(&stops, SIGTERM);
     sigaddset(&stops, SIGINT);
+    // The terminal going away (an SSH connection dropped) stops as well,
+    // rather than ending the process without the log's end block.
+    sigaddset(&stops, SIGHUP);
     sigprocmask(SIG_BLOCK, &stops, nullptr);
     return [stops, came = false](std::int64_t ms) mutable {
         timespec wait{};
