@@ -111,7 +111,8 @@ void TerminalDesktop::openWindow(const WindowSpec& layout) {
 
 void TerminalDesktop::closeWindow(int window) {
     windows_.erase(window);
-    std::erase_if(controls_, [&](const auto& entry) { return entry.second.spec.window == window; });
+    std::erase_if(controls_,
+                  [&](const auto& entry) { return entry.second.layout.window == window; });
     std::erase_if(creationOrder_, [&](int id) { return !controls_.contains(id); });
     if (window == mainWindow) logbook_.clear();
     render();
@@ -137,7 +138,6 @@ void TerminalDesktop::setTextColour(int id, Colour colour) {
     if (Control* c = control(id)) {
         c->style.coloured = true;
         c->style.text = colour;
-        if (c->spec.kind != ControlKind::ReadOnlyTextField) c->style.background = kBlack;
     }
     render();
 }
@@ -201,7 +201,7 @@ void TerminalDesktop::handleKey(const Key& key) {
         Control* c = control(button.control);
         if (c == nullptr || !c->enabled) return;
         // A toggle button flips on its click, before the command sees it.
-        if (c->spec.kind == ControlKind::ToggleButton) c->checked = !c->checked;
+        if (c->layout.kind == ControlKind::ToggleButton) c->checked = !c->checked;
         events_.push_back({WindowEvent::Kind::Control, mainWindow, button.control});
         return render();
     }
@@ -407,7 +407,7 @@ int TerminalDesktop::logbookHeight() const {
 void TerminalDesktop::render() {
     screen_.erase();
     if (windows_.contains(mainWindow)) drawMainWindow();
-    for (const auto& [number, spec] : windows_)
+    for (const auto& [number, window] : windows_)
         if (number != mainWindow) drawWindow(number);
     if (clockShown_) {
         std::string clock = clockText_();
@@ -472,7 +472,7 @@ void TerminalDesktop::drawButtons(int top) {
         ++shown;
         const std::string key = "F" + std::to_string(button.functionKey) + " ";
         const std::string label = buttonLabel(c->text);
-        CellStyle style{.bold = c->spec.kind == ControlKind::DefaultPushButton,
+        CellStyle style{.bold = c->layout.kind == ControlKind::DefaultPushButton,
                         .dim = !c->enabled,
                         .reverse = c->checked};
         screen_.text(row, column, key, style, cell);
@@ -494,8 +494,8 @@ void TerminalDesktop::drawWindow(int window) {
     std::vector<std::pair<std::string, const Control*>> lines;
     for (int id : creationOrder_) {
         const Control& c = controls_.at(id);
-        if (c.spec.window != window) continue;
-        if (c.spec.kind == ControlKind::ProgressBar) {
+        if (c.layout.window != window) continue;
+        if (c.layout.kind == ControlKind::ProgressBar) {
             lines.emplace_back("", &c);
             continue;
         }
@@ -516,7 +516,7 @@ void TerminalDesktop::drawWindow(int window) {
                          kPlain, inner);
             continue;
         }
-        const int maximum = std::max(1, bar->spec.rangeMaximum);
+        const int maximum = std::max(1, bar->layout.rangeMaximum);
         const int filled = inner * std::clamp(bar->progress, 0, maximum) / maximum;
         screen_.fill(row, left + 2, filled, kReverse);
         screen_.text(row, left + 2 + filled,

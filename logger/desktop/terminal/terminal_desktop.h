@@ -51,7 +51,7 @@ class TerminalDesktop final : public Desktop {
 
   private:
     struct Control {
-        ControlSpec spec;
+        ControlSpec layout;
         std::string text;
         CellStyle style;
         bool enabled = true;

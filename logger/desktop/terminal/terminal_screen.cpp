@@ -77,7 +77,8 @@ int TerminalScreen::attributes(const CellStyle& style) {
         // Black text stays in the terminal's own colour: on a dark terminal
         // it would vanish.
         const int text = style.text == kBlack ? -1 : nearestColour(style.text);
-        attributes |= COLOR_PAIR(colourPair(text, nearestColour(style.background)));
+        const int background = style.background ? nearestColour(*style.background) : -1;
+        attributes |= COLOR_PAIR(colourPair(text, background));
     }
     return attributes;
 }

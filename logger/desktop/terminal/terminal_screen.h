@@ -1,6 +1,7 @@
 #pragma once
 // The terminal through ncurses: cells written with CP1252 text and a style,
 // shown in the terminal's own encoding, and keys read with a time limit.
+#include <optional>
 #include <string_view>
 
 #include "logger/constants/colour.h"
@@ -10,7 +11,7 @@ namespace kelvinor {
 struct CellStyle {
     bool coloured = false;  // else the terminal's own colours
     Colour text = kBlack;
-    Colour background = kLightGrey;
+    std::optional<Colour> background = std::nullopt;  // none: the terminal's own
     bool bold = false;
     bool dim = false;
     bool reverse = false;

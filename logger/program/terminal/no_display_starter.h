@@ -6,7 +6,6 @@
 // Hidden starts (the bus batches) run in either case.
 #include <cstdlib>
 #include <filesystem>
-#include <memory>
 
 #include "logger/seams/desktop.h"
 #include "logger/seams/program_starter.h"
