@@ -170,12 +170,6 @@ TEST(SmtpDialogue, SplitGreetingAndLongMultiLineReplies) {
     EXPECT_EQ(s.status, kMailFinished);
 }
 
-// Keeps the server silent until the client gives up and closes.
-std::string silentUntilClosed(SmtpConversation& c) {
-    c.readCommand();
-    return "<close>";
-}
-
 TEST(SmtpDialogue, AServerThatNeverAnswersFailsAtTheReplyDeadline) {
     auto owned = letter();
     MailMessage& m = *owned;
@@ -187,12 +181,6 @@ TEST(SmtpDialogue, AServerThatNeverAnswersFailsAtTheReplyDeadline) {
     EXPECT_EQ(s.status, kMailFailed);
     EXPECT_GE(s.seconds, 0.35);
     EXPECT_LT(s.seconds, 3.0);
-}
-
-// Sends `line` every 50 ms until the client has gone (at most 20 s).
-void trickle(SmtpConversation& c, const std::string& line) {
-    for (int i = 0; i < 400 && c.send(line); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
 }
 
 TEST(SmtpDialogue, RepliesThatNeverEndAreCutOffAtTheirDeadline) {

@@ -1,14 +1,19 @@
 // kelvinor-terminal --unattended as a service manager runs it: a real
 // process, stopped by SIGTERM.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
+#include <thread>
 
 #include "tests/support/bus_fixtures.h"
 #include "tests/support/onewire_fixture.h"
 #include "tests/support/scenario.h"
+#include "tests/support/smtp_server.h"
 
 namespace kelvinor {
 namespace {
@@ -111,21 +116,49 @@ TEST(UnattendedProgram, BadSettingsOrNoSensorsEndWithCodeTwo) {
     }
 }
 
-TEST(UnattendedProgram, SigtermWhileTheBusHangsStillEndsTheLogAndLeavesNothing) {
-    TemporaryWorkFolder folder;
-    writeScanBatches({{2, answerFileWith({"10A8B16B0108005D : DS1820"})}});
-    writeFile("DATALINE.BAT", "echo started >dataline.started\nexec sleep 1011\n");
-    writeFile("s.ini", "INTERVAL S5\nLOGFILE hang.KLV\n");
-    KillAtEnd guard;
-    start(KELVINOR_TERMINAL, "s.ini");
-    ASSERT_TRUE(eventually([] { return fs::exists("dataline.started"); }, 20));
-    ASSERT_EQ(std::system("kill -TERM $(cat pid)"), 0);
-    const Ended run = ended();
-    EXPECT_EQ(run.code, 0) << run.err;
-    // The read was given up: no row, but the end block.
-    const std::string log = readFile("hang.KLV");
-    EXPECT_EQ(rowCount(log), 0u);
-    EXPECT_TRUE(log.ends_with("*** Ende der Datenaufzeichnung ***\r\n"));
+TEST(UnattendedProgram, SigtermWhileTheBusOrAnAlarmMailHangsStillEndsTheLogAndLeavesNothing) {
+    // A tarpit: every reply after 9.5 s of silence, so that the alarm e-mail
+    // of a row would take about a minute, far beyond the wait for the end.
+    std::atomic<bool> testOver = false;
+    const auto tarpit = [&](SmtpConversation& c, const std::string& command) {
+        for (int i = 0; i < 95 && !testOver; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        return politeAnswer(c, command);
+    };
+    const std::string mailServer = "127.0.26." + std::to_string(getpid() % 250 + 1);
+    struct Case {
+        std::string name, program, startedFile;
+        std::size_t rows;  // before the stop
+    };
+    const Case cases[] = {
+        {"the data-line batch hangs", KELVINOR_TERMINAL, "dataline.started", 0},
+        {"the alarm e-mail's server is a tarpit", KELVINOR_TERMINAL_DEMO, "mail.started", 1},
+    };
+    for (const Case& c : cases) {
+        testOver = false;
+        TemporaryWorkFolder folder;
+        writeScanBatches({{2, answerFileWith({"10A8B16B0108005D : DS1820"})}});
+        writeFile("DATALINE.BAT", "echo started >dataline.started\nexec sleep 1011\n");
+        writeFile("KelvEmail.ini", "k@example.org\nw@example.org\n\nAlarm\n" + mailServer + "\n\n");
+        writeFile("s.ini", "INTERVAL S5\nLOGFILE hang.KLV\nWARM 1 4\n");
+        ScriptedSmtpServer server(
+            [&](SmtpConversation& conversation) {
+                writeFile("mail.started", "");
+                converse(conversation, tarpit);
+            },
+            mailServer, 25);
+        KillAtEnd guard;
+        start(c.program, "s.ini");
+        ASSERT_TRUE(eventually([&] { return fs::exists(c.startedFile); }, 20)) << c.name;
+        ASSERT_EQ(std::system("kill -TERM $(cat pid)"), 0);
+        const Ended run = ended();
+        testOver = true;
+        EXPECT_EQ(run.code, 0) << c.name << ": " << run.err;
+        // What was being read or sent was given up: the end block follows.
+        const std::string log = readFile("hang.KLV");
+        EXPECT_EQ(rowCount(log), c.rows) << c.name;
+        EXPECT_TRUE(log.ends_with("*** Ende der Datenaufzeichnung ***\r\n")) << c.name;
+    }
     EXPECT_TRUE(
         eventually([] { return std::system("pgrep -f 'slee[p] 1011' >/dev/null") != 0; }, 20));
 }

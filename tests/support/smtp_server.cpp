@@ -12,7 +12,9 @@
 #include <unistd.h>
 #endif
 
+#include <chrono>
 #include <stdexcept>
+#include <thread>
 
 namespace kelvinor::testing {
 namespace {
@@ -162,6 +164,16 @@ std::string politeAnswer(SmtpConversation&, const std::string& command) {
     if (verb == "DATA") return "354 go ahead\r\n";
     if (verb == "QUIT") return "221 bye\r\n";
     return "500 what?\r\n";
+}
+
+std::string silentUntilClosed(SmtpConversation& c) {
+    c.readCommand();
+    return "<close>";
+}
+
+void trickle(SmtpConversation& c, const std::string& line) {
+    for (int i = 0; i < 400 && c.send(line); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
 }
 
 void converse(SmtpConversation& c, const Answer& answer) {

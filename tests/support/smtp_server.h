@@ -56,6 +56,12 @@ using Answer = std::function<std::string(SmtpConversation&, const std::string& c
 // A well-behaved server: 220, 250 to EHLO, MAIL and RCPT, 354 to DATA, 250 after the data.
 std::string politeAnswer(SmtpConversation& c, const std::string& command);
 
+// Keeps the server silent until the client gives up and closes.
+std::string silentUntilClosed(SmtpConversation& c);
+
+// Sends `line` every 50 ms until the client has gone (at most 20 s).
+void trickle(SmtpConversation& c, const std::string& line);
+
 // Runs a conversation with these answers until QUIT, a close or the client's end.
 void converse(SmtpConversation& c, const Answer& answer);
 
