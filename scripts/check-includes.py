@@ -5,13 +5,13 @@ toolkit or operating-system header outside the folders made for it.
 
 Usage: check-includes.py [ROOT]   (ROOT: the project's folder, default: this script's parent's parent)
 Layers, bottom to top: text, data, constants, seams, system, state, features (in FEATURES order),
-application; beside them platform/<system> and desktop/<toolkit>; program on top.
+application; beside them platform/<system>, desktop/<toolkit> and broker/<library>; program on top.
 """
 import pathlib
 import re
 import sys
 
-FEATURES = ["host_calls", "mail", "sound", "clock_control", "bus", "alarm", "recording", "editors"]
+FEATURES = ["host_calls", "mail", "sound", "clock_control", "bus", "alarm", "mqtt", "recording", "editors"]
 LOWER = ["text", "data", "constants", "seams", "system", "state"]
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
 
@@ -41,8 +41,11 @@ def allowed_folders(folder):
         return ["text", "constants", "seams", "system", top + "/" + parts[1]]
     if top == "desktop" and len(parts) > 1:
         return ["text", "constants", "seams", top + "/" + parts[1]]
+    if top == "broker" and len(parts) > 1:
+        return ["text", "constants", "seams", "system", top + "/" + parts[1]]
     if top == "program":
-        return LOWER + ["features/" + f for f in FEATURES] + ["application", "desktop/*", "program"]
+        return LOWER + ["features/" + f for f in FEATURES] + [
+            "application", "desktop/*", "broker/*", "program"]
     return None
 
 
@@ -62,7 +65,7 @@ def check_system_header(folder, header):
     if re.match(r"Q|Qt", header):
         return folder.startswith("desktop/qt") or folder == "program"
     if header.endswith(".h"):
-        return folder.startswith("platform/") or folder.startswith("desktop/")
+        return folder.split("/")[0] in ("platform", "desktop", "broker")
     return True
 
 

@@ -12,6 +12,7 @@ packages=(
     pulseaudio pulseaudio-utils sox procps
     libssl-dev openssl
     libncurses-dev tmux
+    libmosquitto-dev mosquitto mosquitto-clients nlohmann-json3-dev
     python3 python3-aiosmtpd
     owserver ow-shell
     digitemp

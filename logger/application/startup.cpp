@@ -5,6 +5,7 @@
 #include "logger/features/alarm/mail_settings.h"
 #include "logger/features/bus/port_scan.h"
 #include "logger/features/bus/sensor_buses.h"
+#include "logger/features/mqtt/mqtt_publishing.h"
 #include "logger/features/sound/sound_cues.h"
 #include "logger/system/durable_files.h"
 #include "logger/system/files.h"
@@ -74,6 +75,9 @@ Phase startUp(ProgramState& state, Host& host, int demoMode) {
 
     // 13. The sensor table.
     buildSensorTable(state);
+
+    // Publishing to an MQTT broker, when "KelvMqtt.ini" asks for it.
+    startMqtt(state, host);
 
     // 14. The main window; its events are served in the idle phase.
     openMainWindow(state, host);

@@ -3,27 +3,11 @@
 #include "logger/data/sensor_table.h"
 #include "logger/features/recording/interval.h"
 #include "logger/text/cp1252.h"
+#include "logger/text/key_value_lines.h"
 #include "logger/text/number_text.h"
 
 namespace kelvinor {
 namespace {
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && (isBlank(text.back()) || text.back() == '\r')) text.remove_suffix(1);
-    return text;
-}
-
-// The first word and the rest after the blanks that follow it.
-std::pair<std::string_view, std::string_view> splitWord(std::string_view text) {
-    std::size_t end = 0;
-    while (end < text.size() && !isBlank(text[end])) ++end;
-    return {text.substr(0, end), trimmed(text.substr(end))};
-}
 
 SettingsError errorAt(int line, const std::string& what) {
     return {line, "Zeile " + decimal(line) + ": " + what};
@@ -53,15 +37,7 @@ std::variant<UnattendedSettings, SettingsError> parseUnattendedSettings(std::str
     const std::string text = isUtf8(bytes) ? utf8ToCp1252(bytes) : std::string(bytes);
     UnattendedSettings settings;
     bool intervalGiven = false;
-    int number = 0;
-    std::string_view rest = text;
-    while (!rest.empty()) {
-        ++number;
-        const std::size_t end = rest.find('\n');
-        const std::string_view line = trimmed(rest.substr(0, end));
-        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-        if (line.empty() || line.front() == '#') continue;
-        const auto [key, value] = splitWord(line);
+    for (const auto& [number, key, value] : keyValueLines(text)) {
         if (key == "TITLE") {
             settings.title = std::string(value);
         } else if (key == "INTERVAL") {
@@ -74,7 +50,7 @@ std::variant<UnattendedSettings, SettingsError> parseUnattendedSettings(std::str
             if (value.empty()) return errorAt(number, "LOGFILE ohne Dateinamen");
             settings.logFile = std::string(value);
         } else if (key == "ALIAS" || key == "WARM" || key == "COLD") {
-            const auto [sensorWord, setting] = splitWord(value);
+            const auto [sensorWord, setting] = splitFirstWord(value);
             const std::optional<int> sensor = sensorNumber(sensorWord);
             if (!sensor)
                 return errorAt(number, "ungültige Sensornummer '"_cp + std::string(sensorWord) +

@@ -10,5 +10,7 @@ inline constexpr std::string_view kProgramSettingsFile = "kelvinor.ini";
 inline constexpr std::string_view kToolSettingsFile = "digitemp.cfg";
 inline constexpr std::string_view kInfoFile = "Kelvinor.txt";
 inline constexpr std::string_view kDataLineFile = "DATALINE.TXT";
+inline constexpr std::string_view kBusLogFile = "DIGITEMP.LOG";
+inline constexpr std::string_view kMqttSettingsFile = "KelvMqtt.ini";
 
 }  // namespace kelvinor

@@ -1,5 +1,6 @@
 #include "logger/program/real_host.h"
 
+#include "logger/broker/mosquitto/mosquitto_broker.h"
 #include "logger/desktop/qt/qt_desktop.h"
 #include "logger/desktop/qt/qt_sound_output.h"
 #include "logger/program/pausing_clock.h"
@@ -13,6 +14,9 @@ RealHost::RealHost(std::unique_ptr<SoundOutput> sound)
       sound_(sound ? std::move(sound) : std::make_unique<QtSoundOutput>()),
       starter_(makeProgramStarter()) {
     host_ = std::make_unique<Host>(Host{*desktop_, *clock_, *sound_, *starter_, startSocketLayer});
+    host_->connectBroker = [](const BrokerSettings& settings) {
+        return connectMosquittoBroker(settings);
+    };
 }
 
 RealHost::~RealHost() = default;

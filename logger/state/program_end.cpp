@@ -6,6 +6,8 @@ namespace kelvinor {
 
 void endProgram(ProgramState& state, Host& host) {
     host.sound.close();
+    // "offline" to the broker and the connection closed, bounded in time.
+    state.broker.reset();
     state.mailMessage.reset();
     stopSocketLayer();
     host.desktop.closeAll();

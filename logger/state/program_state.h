@@ -9,6 +9,7 @@
 #include "logger/constants/colour.h"
 #include "logger/data/alarm.h"
 #include "logger/data/sensor_table.h"
+#include "logger/seams/message_broker.h"
 #include "logger/seams/program_starter.h"
 #include "logger/seams/sensor_bus.h"
 #include "logger/system/durable_files.h"
@@ -88,6 +89,12 @@ struct ProgramState {
     WindowsRandom boundaryNumbers;  // starts anew with every run
     // Shared rather than unique so that the state needs no complete type.
     std::shared_ptr<MailMessage> mailMessage;  // the latest alarm e-mail
+
+    // Publishing to an MQTT broker, when "KelvMqtt.ini" asks for it.
+    std::unique_ptr<MessageBroker> broker;
+    std::string mqttTopic;  // UTF-8
+    bool mqttDiscovery = false;
+    MqttMessages mqttAnnounced;  // the discovery last handed to the broker
 
     // Clock program.
     ProcessHandle clockProcess = 0;

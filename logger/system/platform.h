@@ -22,6 +22,9 @@ std::string_view clockProgramFile();
 // The prefix of the default log file name (without date and extension).
 std::string defaultLogFilePrefix();
 
+// This computer's name on the network ("raspberrypi"); "localhost" when it has none.
+std::string localHostName();
+
 // Starts and stops the socket layer; false switches alarm e-mail off.
 bool startSocketLayer();
 void stopSocketLayer();

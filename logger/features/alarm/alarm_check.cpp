@@ -22,24 +22,24 @@ void checkReadings(ProgramState& state) {
     state.alarms = checkReadings(state.sensors, state.lastReadings);
 }
 
+std::string alarmEntry(const SensorTable& sensors, const Alarm& alarm) {
+    const Sensor& sensor = sensors.at(static_cast<std::size_t>(alarm.sensor) - 1);
+    const std::string number = decimal(alarm.sensor);
+    switch (alarm.kind) {
+        case AlarmKind::Fault:
+            return "FEHLMESSUNG? (Sensor Nr. " + number + "/ID " + sensor.rom + "/'" +
+                   sensor.alias + "')";
+        case AlarmKind::Cold:
+            return "'-' an Sensor Nr. " + number + "/'" + sensor.alias + "'";
+        case AlarmKind::Warm:
+            break;
+    }
+    return "'+' an Sensor Nr. " + number + "/'" + sensor.alias + "'";
+}
+
 std::string alarmText(const SensorTable& sensors, const Alarms& alarms) {
     std::string text;
-    for (const Alarm& alarm : alarms) {
-        const Sensor& sensor = sensors.at(static_cast<std::size_t>(alarm.sensor) - 1);
-        const std::string number = decimal(alarm.sensor);
-        switch (alarm.kind) {
-            case AlarmKind::Fault:
-                text += "FEHLMESSUNG? (Sensor Nr. " + number + "/ID " + sensor.rom + "/'" +
-                        sensor.alias + "')\t";
-                break;
-            case AlarmKind::Cold:
-                text += "'-' an Sensor Nr. " + number + "/'" + sensor.alias + "'\t";
-                break;
-            case AlarmKind::Warm:
-                text += "'+' an Sensor Nr. " + number + "/'" + sensor.alias + "'\t";
-                break;
-        }
-    }
+    for (const Alarm& alarm : alarms) text += alarmEntry(sensors, alarm) + "\t";
     return text;
 }
 

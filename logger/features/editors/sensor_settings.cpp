@@ -3,6 +3,7 @@
 #include "logger/constants/control_ids.h"
 #include "logger/constants/prompt_titles.h"
 #include "logger/features/host_calls/host_calls.h"
+#include "logger/features/mqtt/mqtt_publishing.h"
 #include "logger/features/recording/log_layout.h"
 #include "logger/features/sound/sound_cues.h"
 #include "logger/text/cp1252.h"
@@ -40,6 +41,7 @@ void editAliases(ProgramState& state, Host& host) {
         playSoundCue(state, host, clickCue);
     }
     showLogbookHeader(state, host);
+    announceSensors(state);  // Home Assistant shows the new names
     setStatus(state, host, "STATUS: Die Sensoren-Aliases wurden gesetzt...");
 }
 

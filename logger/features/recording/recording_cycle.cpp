@@ -6,6 +6,7 @@
 #include "logger/features/bus/measurement.h"
 #include "logger/features/clock_control/clock_control.h"
 #include "logger/features/host_calls/host_calls.h"
+#include "logger/features/mqtt/mqtt_publishing.h"
 #include "logger/features/recording/interval.h"
 #include "logger/features/recording/log_file.h"
 #include "logger/features/sound/sound_cues.h"
@@ -74,6 +75,8 @@ bool recordCycle(ProgramState& state, Host& host) {
     host.desktop.setTextColour(statusLine, state.colourRed);
     host.desktop.setText(statusLine, "STATUS: Die Datenaufzeichnung läuft..."_cp);
     saveLogFile(state);
+    // The row to the MQTT broker, when there is one: handed over, not waited for.
+    publishRow(state, host);
     // After the save, so that the attached copy holds this cycle's row. A stop
     // click or close request during the e-mail gives it up at once: the
     // recording then stops at the next pass, without waiting for the server.
@@ -100,6 +103,7 @@ bool waitForNextCycle(ProgramState& state, Host& host) {
 
 void startRecording(ProgramState& state, Host& host) {
     askRecordingInterval(state, host);
+    announceSensors(state);  // the readings now expire after three intervals
     askLogFileName(state, host);
     state.startDate = formatDateMask(kDateMask, host.clock.localNow());
     state.startTime = formatDateMask(kTimeMask, host.clock.localNow());

@@ -29,6 +29,12 @@ std::string defaultLogFilePrefix() {
     return prefix + "KELVINOR";
 }
 
+std::string localHostName() {
+    char name[256] = {};
+    if (gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') return "localhost";
+    return name;
+}
+
 // There is no socket layer to start on POSIX systems.
 bool startSocketLayer() {
     return true;

@@ -51,6 +51,13 @@ std::string defaultLogFilePrefix() {
     return prefix;
 }
 
+std::string localHostName() {
+    char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = sizeof name;
+    if (!GetComputerNameA(name, &size) || size == 0) return "localhost";
+    return std::string(name, size);
+}
+
 bool startSocketLayer() {
     WSADATA data;
     return WSAStartup(MAKEWORD(2, 2), &data) == 0;

@@ -20,6 +20,7 @@
 #include "clock/clock_text.h"
 #include "logger/application/program_course.h"
 #include "logger/application/unattended_answers.h"
+#include "logger/broker/mosquitto/mosquitto_broker.h"
 #include "logger/desktop/terminal/terminal_bell.h"
 #include "logger/desktop/terminal/terminal_desktop.h"
 #include "logger/desktop/unattended/unattended_desktop.h"
@@ -41,6 +42,10 @@ class NoSound final : public SoundOutput {
     void play(int) override {}
     void close() override {}
 };
+
+std::unique_ptr<MessageBroker> publishToMosquitto(const BrokerSettings& settings) {
+    return connectMosquittoBroker(settings);
+}
 
 int refuse(const std::string& what) {
     std::cerr << "kelvinor-terminal: " << what << '\n';
@@ -81,6 +86,7 @@ int recordUnattended(const char* settingsPath) {
     NoSound sound;
     const std::unique_ptr<ProgramStarter> starter = makeProgramStarter();
     Host host{desktop, clock, sound, *starter, startSocketLayer};
+    host.connectBroker = publishToMosquitto;
     const int code = runProgram(state, host, KELVINOR_PROGRAM_DEMO_MODE);
     // Without sensors the service manager is to try again later.
     return refused || state.sensorPort == 0 ? 2 : code;
@@ -104,6 +110,7 @@ int runInTerminal() {
     const std::unique_ptr<ProgramStarter> systemStarter = makeProgramStarter();
     NoDisplayStarter starter(*systemStarter, desktop);
     Host host{desktop, clock, sound, starter, startSocketLayer};
+    host.connectBroker = publishToMosquitto;
     return runProgram(state, host, KELVINOR_PROGRAM_DEMO_MODE);
 }
 
