@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "tests/support/bus_fixtures.h"
+#include "tests/support/mqtt_fixture.h"
 #include "tests/support/onewire_fixture.h"
 #include "tests/support/scenario.h"
 #include "tests/support/smtp_server.h"
@@ -187,6 +188,31 @@ TEST(UnattendedProgram, AStartAfterAKillContinuesTheLog) {
     EXPECT_NE(log.find("# # #  TEMPERATURERFASSUNG PER KELVINOR", killed.size()),
               std::string::npos);
     EXPECT_TRUE(log.ends_with("*** Ende der Datenaufzeichnung ***\r\n"));
+}
+
+// Home Assistant shows the logger unavailable when it ends: "offline" from a
+// clean end, and the broker's last will for a program that was killed.
+TEST(UnattendedProgram, ItsBrokerKnowsWhenItEnds) {
+    for (const char* signal : {"TERM", "KILL"}) {
+        TemporaryWorkFolder folder;
+        fs::create_directory("broker");
+        TestMqttBroker broker(fs::absolute("broker").string());
+        MqttSubscriber live(broker.port());
+        writeFile("KelvMqtt.ini",
+                  "BROKER 127.0.0.1:" + std::to_string(broker.port()) + "\nTOPIC kelvinor/test\n");
+        writeFile("s.ini", "INTERVAL S5\nLOGFILE mqtt.KLV\n");
+        KillAtEnd guard;
+        start(KELVINOR_TERMINAL_DEMO, "s.ini");
+        ASSERT_TRUE(live.waitFor([&](const auto&) {
+            return !live.on("kelvinor/test/row").empty();
+        })) << signal;
+        ASSERT_EQ(std::system(("kill -" + std::string(signal) + " $(cat pid)").c_str()), 0);
+        ended();
+        EXPECT_TRUE(live.waitFor([&](const auto&) {
+            const std::vector<Received> status = live.on("kelvinor/test/status");
+            return status.size() == 2 && status.back().payload == "offline";
+        })) << signal;
+    }
 }
 
 // The live edition on a folder laid out like /sys/bus/w1/devices, read by the
