@@ -20,6 +20,7 @@ struct Sensor {
 
     // Family code 10: a DS1820, which the log header names as such.
     bool isDs1820() const { return rom.starts_with("10"); }
+    bool operator==(const Sensor&) const = default;
 };
 
 // Sensor k (counted from 1 wherever it is shown) is entry k - 1.

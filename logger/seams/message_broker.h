@@ -2,6 +2,7 @@
 // MessageBroker: where the readings go beside the log, an MQTT broker. The
 // program hands it whole rows of messages and never waits for the network:
 // the connection, its reconnects and the sending run beside the recording.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,6 +16,10 @@ struct MqttMessage {
     bool operator==(const MqttMessage&) const = default;
 };
 using MqttMessages = std::vector<MqttMessage>;
+// Makes one row's messages. A row waits in this compact form, holding its
+// readings only, and is made into messages on the broker's thread when the
+// broker can take it: the recording's cycle spends no time on the texts.
+using RowMessagesMaker = std::function<MqttMessages()>;
 
 struct BrokerSettings {
     std::string host;
@@ -34,9 +39,9 @@ class MessageBroker {
     // Sent after every connect before anything else (and now, when connected);
     // replaces what was announced before.
     virtual void announce(MqttMessages messages) = 0;
-    // One row's messages. Rows wait for the broker in their order; of those
-    // not yet sent only the newest kRowsKept are kept.
-    virtual void publishRow(MqttMessages messages) = 0;
+    // One row. Rows wait for the broker in their order; of those not yet
+    // sent only the newest kRowsKept are kept.
+    virtual void publishRow(RowMessagesMaker row) = 0;
     static constexpr std::size_t kRowsKept = 1000;
 };
 

@@ -94,7 +94,8 @@ struct ProgramState {
     std::unique_ptr<MessageBroker> broker;
     std::string mqttTopic;  // UTF-8
     bool mqttDiscovery = false;
-    MqttMessages mqttAnnounced;  // the discovery last handed to the broker
+    MqttMessages mqttAnnounced;                      // the discovery last handed to the broker
+    std::shared_ptr<const SensorTable> mqttSensors;  // the table of the rows handed over
 
     // Clock program.
     ProcessHandle clockProcess = 0;

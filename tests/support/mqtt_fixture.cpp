@@ -23,7 +23,8 @@ TestMqttBroker::TestMqttBroker(const std::string& folder, TestBrokerOptions opti
     // not write in the test's folder.
     const passwd* self = getpwuid(geteuid());
     std::string config = "user " + std::string(self != nullptr ? self->pw_name : "root") + "\n";
-    config += "per_listener_settings true\npersistence true\n";
+    // Every message is kept for the subscriber, however many come at once.
+    config += "per_listener_settings true\npersistence true\nmax_queued_messages 0\n";
     config += "persistence_location " + folder + "/\n";
     config += "log_dest file " + folder + "/broker.log\nlog_type all\n";
     config += "listener " + std::to_string(port_) + " 127.0.0.1\nallow_anonymous true\n";
@@ -104,12 +105,14 @@ MqttSubscriber::MqttSubscriber(int port, const std::string& name) {
                                                const mosquitto_message* message) {
         auto* subscriber = static_cast<MqttSubscriber*>(self);
         const std::lock_guard lock(subscriber->mutex_);
+        ++subscriber->counts_[message->topic];
         subscriber->received_.push_back({message->topic,
                                          std::string(static_cast<const char*>(message->payload),
                                                      static_cast<std::size_t>(message->payloadlen)),
                                          message->retain});
     });
     mosquitto_reconnect_delay_set(client_, 1, 1, false);
+    mosquitto_int_option(client_, MOSQ_OPT_TCP_NODELAY, 1);
     if (mosquitto_connect(client_, "127.0.0.1", port, 30) != MOSQ_ERR_SUCCESS ||
         mosquitto_loop_start(client_) != MOSQ_ERR_SUCCESS ||
         !eventually([&] { return subscribed(); }))
@@ -137,6 +140,12 @@ std::vector<Received> MqttSubscriber::on(const std::string& topic) const {
     for (const Received& message : received())
         if (message.topic == topic) found.push_back(message);
     return found;
+}
+
+std::size_t MqttSubscriber::count(const std::string& topic) const {
+    const std::lock_guard lock(mutex_);
+    const auto found = counts_.find(topic);
+    return found == counts_.end() ? 0 : found->second;
 }
 
 bool MqttSubscriber::waitFor(const std::function<bool(const std::vector<Received>&)>& condition,

@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -62,6 +63,8 @@ class MqttSubscriber {
     std::vector<Received> received() const;
     // The messages of one topic, in their order.
     std::vector<Received> on(const std::string& topic) const;
+    // How many came on one topic (without copying them).
+    std::size_t count(const std::string& topic) const;
     // Waits (real time, at most `seconds`) until the messages satisfy `condition`.
     bool waitFor(const std::function<bool(const std::vector<Received>&)>& condition,
                  int seconds = 10) const;
@@ -71,6 +74,7 @@ class MqttSubscriber {
     mosquitto* client_ = nullptr;
     mutable std::mutex mutex_;
     std::vector<Received> received_;
+    std::map<std::string, std::size_t> counts_;
     bool subscribed_ = false;
 };
 

@@ -40,7 +40,7 @@ std::string secondsText(int ms) {
 struct Shared {
     std::mutex mutex;
     std::condition_variable changed;
-    std::deque<MqttMessages> rows;
+    std::deque<RowMessagesMaker> rows;
     std::optional<MqttMessages> announcement;
     bool announcementNew = false;
     bool rowsDropped = false;
@@ -73,6 +73,10 @@ class Connection {
 
     void configure() {
         mosquitto_int_option(client_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
+        // Small messages go out at once instead of waiting for the broker's
+        // acknowledgements of the ones before (rows that waited for a broker
+        // that was away are handed over in seconds, not minutes).
+        mosquitto_int_option(client_, MOSQ_OPT_TCP_NODELAY, 1);
         const std::string offline = "offline";
         mosquitto_will_set(client_, settings_.statusTopic.c_str(), static_cast<int>(offline.size()),
                            offline.data(), kQos, true);
@@ -193,10 +197,10 @@ class Connection {
         }
         announceAgain_ = false;
         while (!shared_->rows.empty() && unacknowledged_ < kUnacknowledgedMost) {
-            const MqttMessages row = std::move(shared_->rows.front());
+            const RowMessagesMaker row = std::move(shared_->rows.front());
             shared_->rows.pop_front();
             lock.unlock();
-            for (const MqttMessage& message : row) publish(message);
+            for (const MqttMessage& message : row()) publish(message);
             lock.lock();
         }
     }
@@ -298,9 +302,9 @@ class MosquittoBroker final : public MessageBroker {
         shared_->announcementNew = true;
     }
 
-    void publishRow(MqttMessages messages) override {
+    void publishRow(RowMessagesMaker row) override {
         const std::lock_guard lock(shared_->mutex);
-        shared_->rows.push_back(std::move(messages));
+        shared_->rows.push_back(std::move(row));
         if (shared_->rows.size() > kRowsKept) {
             shared_->rows.pop_front();
             shared_->rowsDropped = true;

@@ -62,9 +62,15 @@ void announceSensors(ProgramState& state) {
 
 void publishRow(ProgramState& state, Host& host) {
     if (!state.broker) return;
-    const RowToPublish row{state.sensors, state.lastReadings, state.alarms,
-                           host.clock.toLocal(state.rowTimestamp), state.measurementTitle};
-    state.broker->publishRow(rowMessages(state.mqttTopic, row));
+    // The rows share one copy of the sensor table while it stays the same.
+    if (!state.mqttSensors || *state.mqttSensors != state.sensors)
+        state.mqttSensors = std::make_shared<const SensorTable>(state.sensors);
+    state.broker->publishRow([topic = state.mqttTopic, sensors = state.mqttSensors,
+                              readings = SensorReadings{"", state.lastReadings.readings},
+                              alarms = state.alarms, time = host.clock.toLocal(state.rowTimestamp),
+                              title = state.measurementTitle] {
+        return rowMessages(topic, {*sensors, readings, alarms, time, title});
+    });
 }
 
 }  // namespace kelvinor
