@@ -9,13 +9,16 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <filesystem>
 #include <functional>
+#include <regex>
 
 #include "logger/application/program_course.h"
 #include "logger/constants/control_ids.h"
 #include "logger/desktop/qt/logbook_view.h"
 #include "logger/desktop/qt/qt_desktop.h"
 #include "logger/program/real_host.h"
+#include "tests/support/mqtt_fixture.h"
 #include "tests/support/scenario.h"
 
 namespace kelvinor {
@@ -73,6 +76,12 @@ int rowsIn(LogbookView* logbook) {
 
 TEST(Program, ARealRecordingFromTheStartButtonToTheEnd) {
     TemporaryWorkFolder folder;
+    // Its rows go to a broker as well.
+    std::filesystem::create_directory("broker");
+    TestMqttBroker broker(std::filesystem::absolute("broker").string());
+    MqttSubscriber subscriber(broker.port());
+    writeFile("KelvMqtt.ini",
+              "BROKER 127.0.0.1:" + std::to_string(broker.port()) + "\nTOPIC kelvinor/e2e\n");
     const QString log = QString::fromStdString((folder.path() / "e2e.KLV").string());
     RealHost real;
     QtDesktop& desktop = real.desktop();
@@ -120,6 +129,14 @@ TEST(Program, ARealRecordingFromTheStartButtonToTheEnd) {
     EXPECT_GE(rowsAtStop, 3);
     EXPECT_EQ(readFile("LastLogFile.dat"), file);
     EXPECT_EQ(state.measurementTitle, "E2E");
+    const std::regex row("\\d\\d\\.\\d\\d\\.\\d{4}\t\\d\\d:\\d\\d:\\d\\d\t");
+    const auto rows = static_cast<std::size_t>(
+        std::distance(std::sregex_iterator(file.begin(), file.end(), row), std::sregex_iterator()));
+    EXPECT_GE(rows, 3u);
+    EXPECT_TRUE(subscriber.waitFor([&](const auto&) {
+        return subscriber.count("kelvinor/e2e/row") == rows &&
+               subscriber.on("kelvinor/e2e/status").back().payload == "offline";
+    })) << subscriber.count("kelvinor/e2e/row");
 }
 
 }  // namespace

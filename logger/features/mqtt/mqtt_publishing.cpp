@@ -25,11 +25,14 @@ std::string noteLines(const std::vector<std::string>& notes) {
 }  // namespace
 
 void startMqtt(ProgramState& state, Host& host) {
-    if (!host.connectBroker) return;
     const std::string name(kMqttSettingsFile);
     const std::int64_t size = fileSize(name);
     if (size == -1) return;  // publishing is off: not a byte, not a connection
     const std::string heading = "MQTT (" + name + "):";
+    if (!host.connectBroker) {
+        appendBusLog(heading, "this edition of Kelvinor publishes to no broker");
+        return;
+    }
     std::fstream file;
     if (size < 0 || size > kLargestSettingsFile || !openForReading(file, name)) {
         appendBusLog(heading, "not a readable settings file of at most 64 KB");
