@@ -348,6 +348,12 @@ TEST(Mqtt, BrokerTroublesNeverTouchTheRecording) {
 }
 
 TEST(Mqtt, TheBrokerGoneAndBack) {
+    std::string withoutMqtt;
+    {
+        MqttRecording reference;
+        ASSERT_EQ(reference.run(5), 0);
+        withoutMqtt = readFile("log.KLV");
+    }
     MqttRecording r;
     TestMqttBroker broker(brokerFolder().string());
     MqttSubscriber live(broker.port());
@@ -372,6 +378,7 @@ TEST(Mqtt, TheBrokerGoneAndBack) {
         }
     };
     ASSERT_EQ(r.run(5), 0);
+    EXPECT_EQ(readFile("log.KLV"), withoutMqtt);  // every row on time, the stop taken
     ASSERT_TRUE(rowsArrived(5));
     // Each row once, in its order (QoS 1 may bring one twice after a reconnect).
     std::vector<std::string> times;
@@ -384,6 +391,29 @@ TEST(Mqtt, TheBrokerGoneAndBack) {
     const std::string busLog = readFile("DIGITEMP.LOG");
     EXPECT_EQ(occurrences(busLog, "connection lost"), 1u) << busLog;
     EXPECT_EQ(occurrences(busLog, "\n  connected\n"), 2u) << busLog;
+}
+
+TEST(Mqtt, AtMostTheNewest1000RowsWaitForTheBroker) {
+    TemporaryWorkFolder folder;
+    TestMqttBroker broker(brokerFolder().string());
+    MqttSubscriber live(broker.port());  // its session outlives the broker's restart
+    broker.stop();
+    BrokerSettings settings;
+    settings.host = "127.0.0.1";
+    settings.port = broker.port();
+    settings.clientId = "kelvinor-rows";
+    settings.statusTopic = "rows/status";
+    std::unique_ptr<MessageBroker> client = connectMosquittoBroker(settings, quick());
+    for (int row = 1; row <= 1200; ++row)
+        client->publishRow([row] { return MqttMessages{{"rows/row", std::to_string(row)}}; });
+    broker.start();
+    ASSERT_TRUE(live.waitFor([&](const auto&) { return live.count("rows/row") >= 1000; }, 30));
+    client.reset();  // "offline" after the rows
+    ASSERT_TRUE(live.waitFor([&](const auto&) { return live.count("rows/status") >= 2; }));
+    std::vector<std::string> expected;
+    for (int row = 201; row <= 1200; ++row) expected.push_back(std::to_string(row));
+    EXPECT_EQ(payloads(live.on("rows/row")), expected);
+    EXPECT_EQ(occurrences(readFile("DIGITEMP.LOG"), "more than 1000 rows waited"), 1u);
 }
 
 }  // namespace
