@@ -1,7 +1,10 @@
 // The real program under the offscreen platform: the real Qt desktop, the
 // system clock and real files; a user's key presses and clicks, sent through
 // the window system, answer every window.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QDialog>
 #include <QLineEdit>
@@ -9,6 +12,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <csignal>
 #include <filesystem>
 #include <functional>
 #include <regex>
@@ -137,6 +141,69 @@ TEST(Program, ARealRecordingFromTheStartButtonToTheEnd) {
         return subscriber.count("kelvinor/e2e/row") == rows &&
                subscriber.on("kelvinor/e2e/status").back().payload == "offline";
     })) << subscriber.count("kelvinor/e2e/row");
+}
+
+TEST(Program, AStopFromOutsideEndsARecordingAsTheStopButtonDoes) {
+    TemporaryWorkFolder folder;
+    const QString log = QString::fromStdString((folder.path() / "stop.KLV").string());
+    bool stopNow = false;  // what SIGTERM makes the program's stop function say
+    RealHost real(nullptr, [&] { return stopNow; });
+    QtDesktop& desktop = real.desktop();
+    auto button = [&](int id) { return qobject_cast<QPushButton*>(desktop.control(id)); };
+    auto book = [&] { return qobject_cast<LogbookView*>(desktop.control(logbook)); };
+    const QString titlePrompt = QString::fromUtf8("Kelvinor: Eingabe einer Überschrift");
+    const QString intervalPrompt = QString::fromUtf8("Kelvinor: Zeitintervall für Datenerfassung");
+    Autopilot pilot({
+        {[] { return modal<QMessageBox>("Kelvinor: DEMO-Info") != nullptr; },
+         [] { QTest::keyClick(modal<QMessageBox>("Kelvinor: DEMO-Info"), Qt::Key_Return); }},
+        {[&] { return modal<QDialog>(titlePrompt) != nullptr; },
+         [&] { answerPrompt(titlePrompt, "Stop"); }},
+        {[&] {
+             return button(startButton) != nullptr && QApplication::activeModalWidget() == nullptr;
+         },
+         [&] { clickThroughWindowSystem(button(startButton)); }},
+        {[&] { return modal<QDialog>(intervalPrompt) != nullptr; },
+         [&] { answerPrompt(intervalPrompt, "S5"); }},
+        {[] { return modal<QDialog>("Kelvinor: Logfile-Dateiname") != nullptr; },
+         [&] { answerPrompt("Kelvinor: Logfile-Dateiname", log); }},
+        // While the program waits for the next cycle; the question at the
+        // end is then answered "Nein" without the user.
+        {[&] { return book() != nullptr && rowsIn(book()) >= 1; }, [&] { stopNow = true; }},
+    });
+    ProgramState state;
+    EXPECT_EQ(runProgram(state, real.host(), 1), 0);
+    EXPECT_EQ(pilot.done(), 6u);
+    const std::string file = readFile(log.toStdString());
+    EXPECT_NE(file.find("\t5,00\t30,00\t-2,00\t\r\n"), std::string::npos);
+    EXPECT_TRUE(file.ends_with("\r\n*** Ende der Datenaufzeichnung ***\r\n"));
+    EXPECT_EQ(readFile("LastLogFile.dat"), file);
+}
+
+// The real Kelvinor-Demo takes SIGTERM as a stop, not as its death: here at
+// its first message box, answered by the stop.
+TEST(Program, SigtermEndsTheProgramInsteadOfKillingIt) {
+    TemporaryWorkFolder folder;
+    EnvironmentChange offscreen("QT_QPA_PLATFORM", "offscreen");
+    const pid_t program = fork();
+    if (program == 0) {
+        const int quiet = open("/dev/null", O_WRONLY);
+        dup2(quiet, 1);
+        dup2(quiet, 2);
+        execl(KELVINOR_DEMO_PROGRAM, "Kelvinor-Demo", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    // Once the signals are held back, which the program does first.
+    ASSERT_TRUE(eventually([&] {
+        const std::string status = readFile("/proc/" + std::to_string(program) + "/status");
+        const std::size_t at = status.find("SigBlk:\t");
+        return at != std::string::npos &&
+               (std::stoull(status.substr(at + 8, 16), nullptr, 16) & (1ULL << (SIGTERM - 1)));
+    }));
+    kill(program, SIGTERM);
+    int status = 0;
+    ASSERT_TRUE(eventually([&] { return waitpid(program, &status, WNOHANG) == program; }, 20));
+    EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 }  // namespace

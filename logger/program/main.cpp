@@ -4,12 +4,14 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 
 #include "logger/application/program_course.h"
 #include "logger/desktop/qt/qt_desktop.h"
 #include "logger/program/real_host.h"
 #include "logger/state/program_state.h"
 #include "logger/system/platform.h"
+#include "logger/system/stop_signals.h"
 
 namespace {
 
@@ -31,9 +33,13 @@ int main(int argc, char** argv) {
             stderr);
         return 2;
     }
+    // Before Qt starts a thread: they all keep SIGTERM, SIGINT and SIGHUP
+    // blocked, so a session's end or a kill stops the recording as the stop
+    // button does instead of ending the process without the log's end block.
+    const std::function<bool(std::int64_t)> stopSignal = kelvinor::takeStopSignals();
     QApplication application(argc, argv);
     kelvinor::useWindowsGuiMetrics(application);
-    kelvinor::RealHost real;
+    kelvinor::RealHost real(nullptr, [&] { return stopSignal(0); });
     kelvinor::ProgramState state;
     kelvinor::endProcess(kelvinor::runProgram(state, real.host(), KELVINOR_PROGRAM_DEMO_MODE));
 }

@@ -8,11 +8,12 @@
 
 namespace kelvinor {
 
-RealHost::RealHost(std::unique_ptr<SoundOutput> sound)
+RealHost::RealHost(std::unique_ptr<SoundOutput> sound, std::function<bool()> stopRequested)
     : desktop_(std::make_unique<QtDesktop>()),
       clock_(std::make_unique<PausingClock>(*desktop_)),
       sound_(sound ? std::move(sound) : std::make_unique<QtSoundOutput>()),
       starter_(makeProgramStarter()) {
+    if (stopRequested) desktop_->takeStopRequestsFrom(std::move(stopRequested));
     host_ = std::make_unique<Host>(Host{*desktop_, *clock_, *sound_, *starter_, startSocketLayer});
     host_->connectBroker = [](const BrokerSettings& settings) {
         return connectMosquittoBroker(settings);

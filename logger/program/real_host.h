@@ -1,6 +1,7 @@
 #pragma once
 // The real host of the program: the Qt desktop and sound output, and this
 // system's clock, process starter and socket layer.
+#include <functional>
 #include <memory>
 
 #include "logger/seams/host.h"
@@ -11,8 +12,10 @@ class QtDesktop;
 
 class RealHost {
   public:
-    // `sound` replaces the Qt sound output (for tests).
-    explicit RealHost(std::unique_ptr<SoundOutput> sound = nullptr);
+    // `sound` replaces the Qt sound output (for tests); `stopRequested` is the
+    // stop from outside (see QtDesktop::takeStopRequestsFrom).
+    explicit RealHost(std::unique_ptr<SoundOutput> sound = nullptr,
+                      std::function<bool()> stopRequested = {});
     ~RealHost();
     Host& host() { return *host_; }
     QtDesktop& desktop() { return *desktop_; }

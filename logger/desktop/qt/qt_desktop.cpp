@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "logger/constants/control_ids.h"
 #include "logger/desktop/qt/answer_window.h"
 #include "logger/desktop/qt/logbook_view.h"
 #include "logger/desktop/qt/qt_text.h"
@@ -228,6 +229,23 @@ QtDesktop::~QtDesktop() {
     closeAll();
 }
 
+void QtDesktop::takeStopRequestsFrom(std::function<bool()> stopRequested) {
+    stopRequested_ = std::move(stopRequested);
+    // Asked four times a second: a wait for the next cycle or a dialog on
+    // screen is ended within a quarter of a second of the stop.
+    stopWatch_ = std::make_unique<QTimer>();
+    QObject::connect(stopWatch_.get(), &QTimer::timeout, [this] {
+        if (!stopped()) return;
+        if (openDialog_ != nullptr) openDialog_->done(answerWhenStopped_);
+        if (waiting_ != nullptr) waiting_->quit();
+    });
+    stopWatch_->start(250);
+}
+
+bool QtDesktop::stopped() {
+    return stopRequested_ && stopRequested_();
+}
+
 void QtDesktop::post(const WindowEvent& event) {
     events_.push_back(event);
     if (waiting_ != nullptr) waiting_->quit();
@@ -421,10 +439,14 @@ std::string QtDesktop::askText(const std::string& title, const std::string& mess
     });
     askForCaptionOnly(dialog);
     keepOnScreen(dialog);
+    if (stopped()) return std::string();
     dialog.show();
     field->setFocus(Qt::OtherFocusReason);
     InputGate::Open open(*gate_);
+    openDialog_ = &dialog;
+    answerWhenStopped_ = QDialog::Rejected;
     const int result = dialog.exec();
+    openDialog_ = nullptr;
     return result == QDialog::Accepted ? fromQString(field->text()) : std::string();
 }
 
@@ -475,14 +497,20 @@ int QtDesktop::showMessage(const std::string& title, const std::string& text,
     box.setWindowModality(Qt::ApplicationModal);
     askForCaptionOnly(box);
     keepOnScreen(box);
+    if (stopped()) return buttons == MessageButtons::YesNo ? kAnswerNo : kAnswerOk;
     InputGate::Open open(*gate_);
+    openDialog_ = &box;
+    answerWhenStopped_ = buttons == MessageButtons::YesNo ? QMessageBox::No : QMessageBox::Ok;
     const int answer = box.exec();
+    openDialog_ = nullptr;
     if (answer == QMessageBox::Yes) return kAnswerYes;
     if (answer == QMessageBox::No) return kAnswerNo;
     return kAnswerOk;
 }
 
 std::optional<WindowEvent> QtDesktop::waitForEvent(std::int64_t timeoutMs) {
+    const WindowEvent closeRequest{WindowEvent::Kind::CloseRequest, mainWindow, 0};
+    if (stopped()) return closeRequest;
     InputGate::Open open(*gate_);
     if (events_.empty()) {
         if (timeoutMs <= 0) {
@@ -501,6 +529,7 @@ std::optional<WindowEvent> QtDesktop::waitForEvent(std::int64_t timeoutMs) {
             waiting_ = nullptr;
         }
     }
+    if (stopped()) return closeRequest;
     if (events_.empty()) return std::nullopt;
     const WindowEvent event = events_.front();
     events_.pop_front();
@@ -526,6 +555,7 @@ void QtDesktop::serveWithoutInput(std::int64_t milliseconds) {
 }
 
 bool QtDesktop::hasPendingEvent(const std::function<bool(const WindowEvent&)>& matches) {
+    if (stopped() && matches({WindowEvent::Kind::CloseRequest, mainWindow, 0})) return true;
     return std::any_of(events_.begin(), events_.end(), matches);
 }
 

@@ -2,6 +2,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -9,7 +10,9 @@
 #include "logger/seams/desktop.h"
 
 class QApplication;
+class QDialog;
 class QEventLoop;
+class QTimer;
 class QWindow;
 
 namespace kelvinor {
@@ -55,7 +58,14 @@ class QtDesktop final : public Desktop {
 
     void post(const WindowEvent& event);
 
+    // The stop from outside (SIGTERM, a session's end): once `stopRequested`
+    // says yes, and from then on, the main window's close request is pending
+    // and every prompt or message box is answered as Escape would answer it
+    // ("Nein" for a question), so that a recording ends with its end block.
+    void takeStopRequestsFrom(std::function<bool()> stopRequested);
+
   private:
+    bool stopped();
     friend class InputGate;
     // The window and control numbers of an enabled button at `point` of a window.
     std::optional<WindowEvent> buttonAt(const QWindow* window, QPoint point) const;
@@ -65,6 +75,11 @@ class QtDesktop final : public Desktop {
     std::deque<WindowEvent> events_;
     QEventLoop* waiting_ = nullptr;
     std::unique_ptr<InputGate> gate_;
+    std::function<bool()> stopRequested_;
+    std::unique_ptr<QTimer> stopWatch_;
+    // The prompt or message box on screen, and its answer when a stop comes.
+    QDialog* openDialog_ = nullptr;
+    int answerWhenStopped_ = 0;
 };
 
 }  // namespace kelvinor
