@@ -123,6 +123,25 @@ TEST(Measurement, MissingOrStaleDataFile) {
     EXPECT_EQ(scenario.state.lastReadings.readings.size(), 2u);
 }
 
+TEST(Measurement, ABatchThatRunsOutOfTimeGivesTheFaultCodeForTheSensorsNotRead) {
+    // As the Windows batch leaves it: the line so far after every sensor; the
+    // third sensor's DigiTemp never ends.
+    TemporaryWorkFolder folder;
+    writeFile("kelvinor.ini", "READ_TIME 0010\n");  // the program reads the last four characters
+    writeFile("DATALINE.BAT", "printf '0\\t21.50\\t-3.25\\n' > DATALINE.PART\nexec sleep 1013\n");
+    Scenario scenario;
+    prepare(scenario.state, 0, 4);
+    ASSERT_TRUE(readAllSensors(scenario.state, scenario.host));
+    EXPECT_EQ(scenario.state.lastReadings.line, "0\t21.50\t-3.25\t85.00\t85.00");
+    EXPECT_TRUE(scenario.state.lastReadings.readings[3].isFault());
+    // 4 x (3 x 10 + 1000 + 1000 kill grace) + 2000 ms
+    EXPECT_NE(readFile("DIGITEMP.LOG")
+                  .find("DATALINE:\n  no end within 10.1 s: 85.00 for sensor 3 to 4\n"),
+              std::string::npos)
+        << readFile("DIGITEMP.LOG");
+    EXPECT_TRUE(eventually([] { return std::system("pgrep -f 'slee[p] 1013' >/dev/null") != 0; }));
+}
+
 // The expected demonstration text of a value given in hundredths.
 std::string hundredths(int value) {
     char buffer[32];

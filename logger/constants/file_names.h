@@ -10,6 +10,8 @@ inline constexpr std::string_view kProgramSettingsFile = "kelvinor.ini";
 inline constexpr std::string_view kToolSettingsFile = "digitemp.cfg";
 inline constexpr std::string_view kInfoFile = "Kelvinor.txt";
 inline constexpr std::string_view kDataLineFile = "DATALINE.TXT";
+// The data line so far, which the Windows batch leaves after every sensor.
+inline constexpr std::string_view kDataLinePartFile = "DATALINE.PART";
 inline constexpr std::string_view kBusLogFile = "DIGITEMP.LOG";
 inline constexpr std::string_view kMqttSettingsFile = "KelvMqtt.ini";
 

@@ -25,6 +25,10 @@ std::string defaultLogFilePrefix();
 // This computer's name on the network ("raspberrypi"); "localhost" when it has none.
 std::string localHostName();
 
+// How long the bus scripts wait for a tool that ignores the request to end
+// before they kill it (0 where the program's own limit ends the batch at once).
+int busToolKillGraceMs();
+
 // Starts and stops the socket layer; false switches alarm e-mail off.
 bool startSocketLayer();
 void stopSocketLayer();

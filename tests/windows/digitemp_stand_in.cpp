@@ -4,11 +4,15 @@
 // "-q -i -s PORT -c FILE" writes FILE as DigiTemp writes its settings and
 // lists the port's sensors; "-q -t K -o4 -c FILE" prints "K<TAB>CELSIUS" of
 // the K-th sensor of the port in FILE. Every call is noted in STANDIN.LOG
-// with the READ_TIME of the settings it read.
+// with the READ_TIME of the settings it read. A port with a sensor "HANG"
+// never ends its search, a sensor read as "hang" never ends its read, as a
+// DigiTemp stuck on a broken adapter.
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -33,6 +37,10 @@ void note(const std::string& text) {
     std::ofstream("STANDIN.LOG", std::ios::app | std::ios::binary) << text << "\n";
 }
 
+[[noreturn]] void hangForever() {
+    for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -48,6 +56,8 @@ int main(int argc, char** argv) {
     if (initialise) {
         note("search " + port);
         const std::vector<Sensor> sensors = sensorsOn(port);
+        for (const Sensor& s : sensors)
+            if (s.rom == "HANG") hangForever();
         if (sensors.empty()) {
             std::fprintf(stderr, "Error 6: no 1-Wire devices on %s\n", port.c_str());
             return 1;
@@ -84,6 +94,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "Error: sensor %zu not found\n", k);
         return 1;
     }
+    if (sensors[k].celsius == "hang") hangForever();
     std::printf("%zu\t%s\n", k, sensors[k].celsius.c_str());
     return 0;
 }

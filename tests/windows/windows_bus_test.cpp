@@ -87,5 +87,31 @@ TEST(WindowsBus, ARecordingMarksTheFaultsOfEveryRow) {
     EXPECT_EQ(faultsShown, static_cast<int>(rows.size()));
 }
 
+TEST(WindowsBus, AHangingDigiTempIsEndedWithItsBatch) {
+    // The search of COM4 and the read of the second sensor never end: the
+    // program ends each batch at its limit (READ_TIME 250: 2 x 250 + 4000 ms
+    // and 3 x (3 x 250 + 1000) ms, each with 2 s for the batch itself).
+    TemporaryWorkFolder folder;
+    installWindowsBus(
+        "COM4 HANG 0\n"
+        "COM5 10A8B16B0108005D -10.25\n"
+        "COM5 104C4D55000800D9 hang\n"
+        "COM5 10B7C34F00080019 21.50\n");
+    Scenario scenario;
+    scenario.runStartUpAndClose(0);
+    EXPECT_EQ(scenario.state.sensorPort, 5);
+    EXPECT_FALSE(fs::exists("COM4READ.INI"));
+    ASSERT_EQ(scenario.state.sensorCount(), 3);
+    ASSERT_TRUE(readAllSensors(scenario.state, scenario.host));
+    EXPECT_EQ(scenario.state.lastReadings.line, "0\t-10.25\t85.00\t85.00");
+    const std::string busLog = readFile("DIGITEMP.LOG");
+    EXPECT_NE(busLog.find("COM4:\n  the search did not end within 6.5 s: no sensors\n"),
+              std::string::npos)
+        << busLog;
+    EXPECT_NE(busLog.find("DATALINE:\n  no end within 7.2 s: 85.00 for sensor 2 to 3\n"),
+              std::string::npos)
+        << busLog;
+}
+
 }  // namespace
 }  // namespace kelvinor

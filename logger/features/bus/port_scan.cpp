@@ -6,6 +6,7 @@
 #include "logger/features/bus/bus_command.h"
 #include "logger/features/host_calls/host_calls.h"
 #include "logger/features/sound/sound_cues.h"
+#include "logger/system/bus_log.h"
 #include "logger/system/files.h"
 #include "logger/text/cp1252.h"
 #include "logger/text/number_text.h"
@@ -65,11 +66,18 @@ bool scanPorts(ProgramState& state, Host& host) {
     host.clock.sleepMs(1000);
 
     deleteFile(kToolSettingsFile);
+    const std::int64_t limitMs = searchLimitMs(state.bus->readTime().ms);
     for (int n = 1; n <= 9; ++n) {
         host.desktop.setText(scanText, "'COM" + decimal(n) + "' wird überprüft..."_cp);
         host.desktop.updateDisplay();
         deleteFile(answerFileName(n));
-        runBusCommand(state.commandInterpreter, host, state.portCommand[n]);
+        // A search that runs out of time finds no sensors.
+        if (runBoundedBusCommand(state.commandInterpreter, host, state.portCommand[n], limitMs) ==
+            BusRun::OutOfTime) {
+            deleteFile(answerFileName(n));
+            appendBusLog("COM" + decimal(n) + ":",
+                         "the search did not end within " + limitText(limitMs) + ": no sensors");
+        }
         host.desktop.setProgress(scanProgress, n);
         host.desktop.updateDisplay();
         host.clock.sleepMs(10);

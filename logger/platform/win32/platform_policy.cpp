@@ -58,6 +58,11 @@ std::string localHostName() {
     return std::string(name, size);
 }
 
+// The batches cannot bound DigiTemp; the program ends their job object.
+int busToolKillGraceMs() {
+    return 0;
+}
+
 bool startSocketLayer() {
     WSADATA data;
     return WSAStartup(MAKEWORD(2, 2), &data) == 0;
