@@ -8,7 +8,7 @@
 # list of its own, so the machine's apt sources stay as they are.
 set -euo pipefail
 prefix=$1
-[ -f "$prefix/lib/libmosquitto_static.a" ] && exit 0
+[ -f "$prefix/lib/libmosquitto_static.a" ] && [ -f "$prefix/epl-v20" ] && exit 0
 project=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -36,5 +36,5 @@ cmake -S "$work/mosquitto" -B "$work/build" -G Ninja -DCMAKE_BUILD_TYPE=Release 
 ninja -C "$work/build" libmosquitto_static >/dev/null
 mkdir -p "$prefix/include" "$prefix/lib"
 cp "$work/mosquitto/include/mosquitto.h" "$work/mosquitto/include/mqtt_protocol.h" "$prefix/include/"
-cp "$work/mosquitto/LICENSE.txt" "$prefix/"
+cp "$work/mosquitto/LICENSE.txt" "$work/mosquitto/epl-v20" "$work/mosquitto/edl-v10" "$prefix/"
 cp "$work/build/lib/libmosquitto_static.a" "$prefix/lib/"
