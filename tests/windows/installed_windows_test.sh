@@ -39,7 +39,8 @@ zip=$(ls Kelvinor-*-win64.zip)
 setup=$(ls Kelvinor-*-setup.exe)
 contents=$(unzip -Z1 "$zip")
 for file in Kelvinor.exe Kelvinor-Demo.exe Horalux.exe LIESMICH.txt KELVBUS.BAT DATALINE.BAT \
-    COM1READ.BAT COM5READ.BAT COM9READ.BAT; do
+    COM1READ.BAT COM5READ.BAT COM9READ.BAT libmosquitto-LIZENZ.txt libmosquitto-epl-v20.txt \
+    libmosquitto-edl-v10.txt; do
     grep -qx "${zip%.zip}/$file" <<<"$contents" || fail "$zip lacks $file"
 done
 echo "zip: $(wc -l <<<"$contents") files"
