@@ -78,6 +78,36 @@ int rowsIn(LogbookView* logbook) {
     return header < 0 ? 0 : text.mid(header).count('\n');
 }
 
+QPushButton* button(QtDesktop& desktop, int id) {
+    return qobject_cast<QPushButton*>(desktop.control(id));
+}
+
+// A user's steps from the start to a running demonstration recording with
+// interval S5 into `log`, then `more`.
+std::vector<Autopilot::Step> stepsIntoARecording(QtDesktop& desktop, const QString& title,
+                                                 const QString& log,
+                                                 std::vector<Autopilot::Step> more) {
+    const QString titlePrompt = QString::fromUtf8("Kelvinor: Eingabe einer Überschrift");
+    const QString intervalPrompt = QString::fromUtf8("Kelvinor: Zeitintervall für Datenerfassung");
+    std::vector<Autopilot::Step> steps = {
+        {[] { return modal<QMessageBox>("Kelvinor: DEMO-Info") != nullptr; },
+         [] { QTest::keyClick(modal<QMessageBox>("Kelvinor: DEMO-Info"), Qt::Key_Return); }},
+        {[=] { return modal<QDialog>(titlePrompt) != nullptr; },
+         [=] { answerPrompt(titlePrompt, title); }},
+        {[&desktop] {
+             return button(desktop, startButton) != nullptr &&
+                    QApplication::activeModalWidget() == nullptr;
+         },
+         [&desktop] { clickThroughWindowSystem(button(desktop, startButton)); }},
+        {[=] { return modal<QDialog>(intervalPrompt) != nullptr; },
+         [=] { answerPrompt(intervalPrompt, "S5"); }},
+        {[] { return modal<QDialog>("Kelvinor: Logfile-Dateiname") != nullptr; },
+         [=] { answerPrompt("Kelvinor: Logfile-Dateiname", log); }},
+    };
+    steps.insert(steps.end(), more.begin(), more.end());
+    return steps;
+}
+
 TEST(Program, ARealRecordingFromTheStartButtonToTheEnd) {
     TemporaryWorkFolder folder;
     // Its rows go to a broker as well.
@@ -89,36 +119,23 @@ TEST(Program, ARealRecordingFromTheStartButtonToTheEnd) {
     const QString log = QString::fromStdString((folder.path() / "e2e.KLV").string());
     RealHost real;
     QtDesktop& desktop = real.desktop();
-    auto button = [&](int id) { return qobject_cast<QPushButton*>(desktop.control(id)); };
     auto book = [&] { return qobject_cast<LogbookView*>(desktop.control(logbook)); };
-    const QString titlePrompt = QString::fromUtf8("Kelvinor: Eingabe einer Überschrift");
-    const QString intervalPrompt = QString::fromUtf8("Kelvinor: Zeitintervall für Datenerfassung");
     const QString question = QString::fromUtf8("Kelvinor: Log-Datei sofort öffnen?");
     int rowsAtStop = 0;
-    Autopilot pilot({
-        {[] { return modal<QMessageBox>("Kelvinor: DEMO-Info") != nullptr; },
-         [] { QTest::keyClick(modal<QMessageBox>("Kelvinor: DEMO-Info"), Qt::Key_Return); }},
-        {[&] { return modal<QDialog>(titlePrompt) != nullptr; },
-         [&] { answerPrompt(titlePrompt, "E2E"); }},
-        {[&] {
-             return button(startButton) != nullptr && QApplication::activeModalWidget() == nullptr;
-         },
-         [&] { clickThroughWindowSystem(button(startButton)); }},
-        {[&] { return modal<QDialog>(intervalPrompt) != nullptr; },
-         [&] { answerPrompt(intervalPrompt, "S5"); }},
-        {[] { return modal<QDialog>("Kelvinor: Logfile-Dateiname") != nullptr; },
-         [&] { answerPrompt("Kelvinor: Logfile-Dateiname", log); }},
-        {[&] { return book() != nullptr && rowsIn(book()) >= 3; },
-         [&] {
-             rowsAtStop = rowsIn(book());
-             clickThroughWindowSystem(button(stopButton));
-         }},
-        {[&] { return modal<QMessageBox>(question) != nullptr; },
-         [&] {
-             QMessageBox* box = modal<QMessageBox>(question);
-             QTest::mouseClick(box->button(QMessageBox::No), Qt::LeftButton);
-         }},
-    });
+    Autopilot pilot(stepsIntoARecording(
+        desktop, "E2E", log,
+        {
+            {[&] { return book() != nullptr && rowsIn(book()) >= 3; },
+             [&] {
+                 rowsAtStop = rowsIn(book());
+                 clickThroughWindowSystem(button(desktop, stopButton));
+             }},
+            {[&] { return modal<QMessageBox>(question) != nullptr; },
+             [&] {
+                 QMessageBox* box = modal<QMessageBox>(question);
+                 QTest::mouseClick(box->button(QMessageBox::No), Qt::LeftButton);
+             }},
+        }));
     ProgramState state;
     int exitCode = -1;
     exitCode = runProgram(state, real.host(), 1);
@@ -149,27 +166,14 @@ TEST(Program, AStopFromOutsideEndsARecordingAsTheStopButtonDoes) {
     bool stopNow = false;  // what SIGTERM makes the program's stop function say
     RealHost real(nullptr, [&] { return stopNow; });
     QtDesktop& desktop = real.desktop();
-    auto button = [&](int id) { return qobject_cast<QPushButton*>(desktop.control(id)); };
     auto book = [&] { return qobject_cast<LogbookView*>(desktop.control(logbook)); };
-    const QString titlePrompt = QString::fromUtf8("Kelvinor: Eingabe einer Überschrift");
-    const QString intervalPrompt = QString::fromUtf8("Kelvinor: Zeitintervall für Datenerfassung");
-    Autopilot pilot({
-        {[] { return modal<QMessageBox>("Kelvinor: DEMO-Info") != nullptr; },
-         [] { QTest::keyClick(modal<QMessageBox>("Kelvinor: DEMO-Info"), Qt::Key_Return); }},
-        {[&] { return modal<QDialog>(titlePrompt) != nullptr; },
-         [&] { answerPrompt(titlePrompt, "Stop"); }},
-        {[&] {
-             return button(startButton) != nullptr && QApplication::activeModalWidget() == nullptr;
-         },
-         [&] { clickThroughWindowSystem(button(startButton)); }},
-        {[&] { return modal<QDialog>(intervalPrompt) != nullptr; },
-         [&] { answerPrompt(intervalPrompt, "S5"); }},
-        {[] { return modal<QDialog>("Kelvinor: Logfile-Dateiname") != nullptr; },
-         [&] { answerPrompt("Kelvinor: Logfile-Dateiname", log); }},
-        // While the program waits for the next cycle; the question at the
-        // end is then answered "Nein" without the user.
-        {[&] { return book() != nullptr && rowsIn(book()) >= 1; }, [&] { stopNow = true; }},
-    });
+    Autopilot pilot(stepsIntoARecording(
+        desktop, "Stop", log,
+        {
+            // While the program waits for the next cycle; the question at the
+            // end is then answered "Nein" without the user.
+            {[&] { return book() != nullptr && rowsIn(book()) >= 1; }, [&] { stopNow = true; }},
+        }));
     ProgramState state;
     EXPECT_EQ(runProgram(state, real.host(), 1), 0);
     EXPECT_EQ(pilot.done(), 6u);

@@ -10,8 +10,8 @@
 #include "logger/features/bus/tool_settings.h"
 #include "logger/system/bus_log.h"
 #include "logger/system/files.h"
-#include "logger/text/number_text.h"
 #include "logger/text/line_reader.h"
+#include "logger/text/number_text.h"
 
 namespace kelvinor {
 namespace {
@@ -59,10 +59,10 @@ class BatchBus final : public SensorBus {
         if (line.empty()) line = "0";
         const int read = static_cast<int>(std::count(line.begin(), line.end(), '\t'));
         for (int k = read; k < sensorCount; ++k) line += "\t85.00";
-        appendBusLog("DATALINE:", "no end within " + limitText(limitMs) + ": 85.00 for sensor " +
-                                      decimal(read + 1) +
-                                      (read + 1 < sensorCount ? " to " + decimal(sensorCount)
-                                                              : std::string()));
+        appendBusLog("DATALINE:",
+                     "no end within " + limitText(limitMs) + ": 85.00 for sensor " +
+                         decimal(read + 1) +
+                         (read + 1 < sensorCount ? " to " + decimal(sensorCount) : std::string()));
         return splitDataLine(line, sensorCount);
     }
 
