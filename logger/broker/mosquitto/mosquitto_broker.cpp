@@ -184,7 +184,8 @@ class Connection {
         if (shared_->rowsDropped) {
             shared_->rowsDropped = false;
             lock.unlock();
-            report("more than 1000 rows waited: the oldest were left out");
+            report("more than " + std::to_string(kRowsKept) +
+                   " rows waited: the oldest were left out");
             lock.lock();
         }
         if (shared_->announcement && (announceAgain_ || shared_->announcementNew)) {
