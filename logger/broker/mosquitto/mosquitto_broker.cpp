@@ -184,7 +184,7 @@ class Connection {
         if (shared_->rowsDropped) {
             shared_->rowsDropped = false;
             lock.unlock();
-            report("more than " + std::to_string(kRowsKept) +
+            report("more than " + std::to_string(MessageBroker::kRowsKept) +
                    " rows waited: the oldest were left out");
             lock.lock();
         }
