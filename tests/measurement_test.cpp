@@ -128,16 +128,16 @@ TEST(Measurement, ABatchThatRunsOutOfTimeGivesTheFaultCodeForTheSensorsNotRead) 
     // As the Windows batch leaves it: the line so far after every sensor; the
     // second sensor's DigiTemp never ends.
     TemporaryWorkFolder folder;
-    writeFile("kelvinor.ini", "READ_TIME 0010\n");  // the program reads the last four characters
     writeFile("DATALINE.BAT", "printf '0\\t-3.25\\n' > DATALINE.PART\nexec sleep 1013\n");
     Scenario scenario;
     prepare(scenario.state, 0, 3);
+    scenario.state.bus->prepareTool({"READ_TIME 100", 100});  // as start-up gives it
     ASSERT_TRUE(readAllSensors(scenario.state, scenario.host));
     EXPECT_EQ(scenario.state.lastReadings.line, "0\t-3.25\t85.00\t85.00");
     EXPECT_TRUE(scenario.state.lastReadings.readings[2].isFault());
-    // 3 x (3 x 10 + 1000 + 1000 kill grace) + 2000 ms
+    // 3 x (3 x 100 + 1000 + 1000 kill grace) + 2000 ms
     EXPECT_NE(readFile("DIGITEMP.LOG")
-                  .find("DATALINE:\n  no end within 8.0 s: 85.00 for sensor 2 to 3\n"),
+                  .find("DATALINE:\n  no end within 8.9 s: 85.00 for sensor 2 to 3\n"),
               std::string::npos)
         << readFile("DIGITEMP.LOG");
     EXPECT_TRUE(eventually([] { return std::system("pgrep -f 'slee[p] 1013' >/dev/null") != 0; }));

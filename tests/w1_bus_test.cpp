@@ -8,6 +8,7 @@
 
 #include "logger/constants/control_ids.h"
 #include "logger/features/bus/measurement.h"
+#include "logger/system/bus_log.h"
 #include "logger/text/cp1252.h"
 #include "tests/support/onewire_fixture.h"
 #include "tests/support/scenario.h"
@@ -176,6 +177,19 @@ TEST(BusLog, SettingsMistakesAndFailedReadsAreSaid) {
         else
             EXPECT_NE(log.find(c.logged), std::string::npos) << log;
     }
+}
+
+TEST(BusLog, TheProgramsEntriesKeepTheNewest200LinesAsTheScriptsDo) {
+    TemporaryWorkFolder folder;
+    std::string earlier;
+    for (int i = 1; i <= 250; ++i) earlier += "earlier " + std::to_string(i) + "\n";
+    writeFile("DIGITEMP.LOG", earlier);
+    appendBusLog("MQTT (h:1883):", "connected\nsecond line");
+    const std::string log = readFile("DIGITEMP.LOG");
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 200);
+    EXPECT_TRUE(log.starts_with("earlier 54\n")) << log.substr(0, 40);
+    EXPECT_TRUE(log.ends_with(" MQTT (h:1883):\n  connected\n  second line\n")) << log;
+    EXPECT_FALSE(std::filesystem::exists("DIGITEMP.LOG.KEEP"));
 }
 
 TEST(W1Bus, ALiveRecordingEndToEnd) {

@@ -38,7 +38,11 @@ class BatchBus final : public SensorBus {
         return found;
     }
     ReadTime readTime() override { return readTimeFromSettings(); }
-    void prepareTool(const ReadTime& readTime) override { writeReadTimeToToolSettings(readTime); }
+    // The read time start-up loaded also bounds every read batch.
+    void prepareTool(const ReadTime& readTime) override {
+        writeReadTimeToToolSettings(readTime);
+        readTimeMs_ = readTime.ms;
+    }
     std::vector<std::string> listSensors(int port) override { return sensorRomsInAnswerFile(port); }
     // The instant query and a row read alike: the data-line batch, then its line.
     // A batch that runs out of time leaves the sensors it read; the others
@@ -46,7 +50,7 @@ class BatchBus final : public SensorBus {
     std::optional<SensorReadings> read(ReadFor, int sensorCount, Host& host,
                                        const GiveUp& giveUp) override {
         deleteFile(kDataLinePartFile);
-        const std::int64_t limitMs = readLimitMs(readTimeFromSettings().ms, sensorCount);
+        const std::int64_t limitMs = readLimitMs(readTimeMs_, sensorCount);
         switch (runBoundedBusCommand(interpreter_, host, dataLineCommand_, limitMs, giveUp)) {
             case BusRun::GivenUp:
                 return std::nullopt;
@@ -69,6 +73,7 @@ class BatchBus final : public SensorBus {
   private:
     std::string interpreter_;
     std::string dataLineCommand_;
+    int readTimeMs_ = defaultReadTime().ms;
 };
 
 }  // namespace
