@@ -1,10 +1,13 @@
 // Alarm e-mail over TLS against a real SMTP server on 127.0.0.1 (Debian's
 // aiosmtpd) with certificates of a throw-away authority that the test
-// trusts through SSL_CERT_FILE, and against scripted peers that misbehave.
+// trusts (through SSL_CERT_FILE on Linux, in the root store of Wine's
+// Windows), and against scripted peers that misbehave. The Windows edition
+// runs the same cases under Wine, through Schannel.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 #include "logger/features/alarm/mail_settings.h"
@@ -67,7 +70,7 @@ struct TlsCase {
 
 TEST(SmtpTls, RealServerCases) {
     TemporaryWorkFolder folder;
-    EnvironmentChange trust("SSL_CERT_FILE", certificate("ca.pem"));
+    TrustedTestAuthority trust(certificate("ca.pem"));
     std::string log;
     for (int i = 0; i < 3000; ++i)
         log += "07.12.2026\t00:00:0" + std::to_string(i % 10) + "\t5,00\t\xB0\r\n";
@@ -114,7 +117,16 @@ TEST(SmtpTls, RealServerCases) {
         {"untrusted certificate",
          with({"--starttls", certificate("untrusted.pem"), certificate("untrusted.key")}, login),
          "localhost", starttls, false, ""},
+        {"expired certificate",
+         with({"--starttls", certificate("expired.pem"), certificate("expired.key")}, login),
+         "localhost", starttls, false, ""},
         {"no STARTTLS offered", login, "localhost", starttls, false, ""},
+        {"plain text on the TLS port",
+         login,
+         "localhost",
+         {MailSecurity::Tls, "wart", "geheim"},
+         false,
+         ""},
     };
     for (const TlsCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -156,16 +168,28 @@ TEST(SmtpTls, NoPasswordEverGoesOverAPlainConnection) {
     SilentListener listener;
     send("127.0.0.1", listener.port(), {}, {2'000, 200, 200, 1'000, 200});
     EXPECT_TRUE(listener.someoneConnected());
-    // A server that does not offer STARTTLS never sees the password.
-    ScriptedSmtpServer plainOnly([](SmtpConversation& c) { converse(c, politeAnswer); });
-    const Sending s =
-        send("127.0.0.1", plainOnly.port(), {MailSecurity::StartTls, "wart", "geheim"});
-    EXPECT_FALSE(s.ok);
-    const auto seen = plainOnly.finish();
-    ASSERT_EQ(seen.size(), 1u);
-    for (const std::string& command : seen[0]) {
-        EXPECT_EQ(command.find("AUTH"), std::string::npos) << command;
-        EXPECT_EQ(command.find("geheim"), std::string::npos) << command;
+    // A server that does not offer STARTTLS, or refuses it with 454, never
+    // sees the password.
+    const auto refusing = [](SmtpConversation& c) {
+        converse(c, [](SmtpConversation& conversation, const std::string& command) {
+            if (command.rfind("EHLO", 0) == 0) return std::string("250-test\r\n250 STARTTLS\r\n");
+            if (command == "STARTTLS") return std::string("454 TLS not available\r\n");
+            return politeAnswer(conversation, command);
+        });
+    };
+    for (const auto& conversation :
+         std::vector<std::function<void(SmtpConversation&)>>{
+             [](SmtpConversation& c) { converse(c, politeAnswer); }, refusing}) {
+        ScriptedSmtpServer server(conversation);
+        const Sending s =
+            send("127.0.0.1", server.port(), {MailSecurity::StartTls, "wart", "geheim"});
+        EXPECT_FALSE(s.ok);
+        const auto seen = server.finish();
+        ASSERT_EQ(seen.size(), 1u);
+        for (const std::string& command : seen[0]) {
+            EXPECT_EQ(command.find("AUTH"), std::string::npos) << command;
+            EXPECT_EQ(command.find("geheim"), std::string::npos) << command;
+        }
     }
 }
 

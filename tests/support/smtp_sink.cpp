@@ -20,9 +20,14 @@ extern char** environ;
 
 namespace kelvinor::testing {
 
+struct RealSmtpServer::Process {
+    pid_t pid = 0;
+    int input = -1;
+};
+
 RealSmtpServer::RealSmtpServer(const std::string& host, int port, const std::string& folder,
                                const std::vector<std::string>& options)
-    : port_(port) {
+    : process_(std::make_unique<Process>()), port_(port) {
     int toServer[2], fromServer[2];
     if (pipe2(toServer, O_CLOEXEC) != 0 || pipe2(fromServer, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe");
@@ -39,11 +44,11 @@ RealSmtpServer::RealSmtpServer(const std::string& host, int port, const std::str
     for (const std::string& option : options) argv.push_back(const_cast<char*>(option.c_str()));
     argv.push_back(nullptr);
     const int error =
-        posix_spawn(&pid_, "/usr/bin/python3", &actions, nullptr, argv.data(), environ);
+        posix_spawn(&process_->pid, "/usr/bin/python3", &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(toServer[0]);
     close(fromServer[1]);
-    input_ = toServer[1];
+    process_->input = toServer[1];
     // The whole line "ready\n": Python writes its end separately, and a closed
     // pipe before it would end the server.
     std::string ready;
@@ -56,12 +61,13 @@ RealSmtpServer::RealSmtpServer(const std::string& host, int port, const std::str
 }
 
 RealSmtpServer::~RealSmtpServer() {
-    close(input_);  // the server stops when its input closes
+    close(process_->input);  // the server stops when its input closes
+    const pid_t pid = process_->pid;
     int status = 0;
-    for (int i = 0; i < 300 && waitpid(pid_, &status, WNOHANG) == 0; ++i) usleep(10000);
-    if (kill(pid_, 0) == 0) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, &status, 0);
+    for (int i = 0; i < 300 && waitpid(pid, &status, WNOHANG) == 0; ++i) usleep(10000);
+    if (kill(pid, 0) == 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
     }
 }
 
@@ -71,24 +77,39 @@ std::string makeTestCertificates(const std::string& folder) {
     return folder;
 }
 
+TrustedTestAuthority::TrustedTestAuthority(const std::string& caPem) {
+    const char* previous = std::getenv("SSL_CERT_FILE");
+    hadPrevious_ = previous != nullptr;
+    if (hadPrevious_) previous_ = previous;
+    setenv("SSL_CERT_FILE", caPem.c_str(), 1);
+}
+
+TrustedTestAuthority::~TrustedTestAuthority() {
+    if (hadPrevious_)
+        setenv("SSL_CERT_FILE", previous_.c_str(), 1);
+    else
+        unsetenv("SSL_CERT_FILE");
+}
+
 SilentListener::SilentListener() {
-    fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    fd_ = fd;
     sockaddr_in at{};
     at.sin_family = AF_INET;
     at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd_, reinterpret_cast<sockaddr*>(&at), sizeof at);
-    listen(fd_, 8);
+    bind(fd, reinterpret_cast<sockaddr*>(&at), sizeof at);
+    listen(fd, 8);
     socklen_t length = sizeof at;
-    getsockname(fd_, reinterpret_cast<sockaddr*>(&at), &length);
+    getsockname(static_cast<int>(fd_), reinterpret_cast<sockaddr*>(&at), &length);
     port_ = ntohs(at.sin_port);
 }
 
 SilentListener::~SilentListener() {
-    close(fd_);
+    close(static_cast<int>(fd_));
 }
 
 bool SilentListener::someoneConnected() const {
-    pollfd ready{fd_, POLLIN, 0};
+    pollfd ready{static_cast<int>(fd_), POLLIN, 0};
     return poll(&ready, 1, 0) > 0;
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 // Debian's aiosmtpd as a real SMTP server on a loopback address, started for one test.
-#include <sys/types.h>
-
+// Under Wine the Windows tests start the same Linux programs: Wine runs a
+// Linux program that a Windows program starts, and the paths are turned into
+// the Linux ones.
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,15 +19,32 @@ class RealSmtpServer {
     ~RealSmtpServer();
     int port() const { return port_; }
 
+    struct Process;  // the system's handle of the running server
+
   private:
-    pid_t pid_ = 0;
-    int input_ = -1;
+    std::unique_ptr<Process> process_;
     int port_;
 };
 
 // A throw-away certificate authority and server certificates in `folder`
-// (see make_test_certificates.sh); returns the folder.
+// (see make_test_certificates.sh); returns the folder as the servers name it.
 std::string makeTestCertificates(const std::string& folder);
+
+// The throw-away authority trusted by this process's TLS clients while it
+// lives: through SSL_CERT_FILE on Linux, in the user's root certificate
+// store on Windows (the Wine prefix's, for the tests), removed again after.
+class TrustedTestAuthority {
+  public:
+    explicit TrustedTestAuthority(const std::string& caPem);
+    ~TrustedTestAuthority();
+    TrustedTestAuthority(const TrustedTestAuthority&) = delete;
+    TrustedTestAuthority& operator=(const TrustedTestAuthority&) = delete;
+
+  private:
+    std::string previous_;
+    bool hadPrevious_ = false;
+    const void* added_ = nullptr;
+};
 
 // A listening socket on 127.0.0.1 that takes connections and never answers.
 class SilentListener {
@@ -38,7 +58,7 @@ class SilentListener {
     bool someoneConnected() const;
 
   private:
-    int fd_ = -1;
+    std::intptr_t fd_ = -1;
     int port_ = 0;
 };
 

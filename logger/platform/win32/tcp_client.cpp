@@ -1,6 +1,5 @@
-// The SMTP connection on Windows Sockets, every step within its deadline.
-// TLS is not available on Windows yet: startTls fails, so a KelvEmail.ini
-// that asks for it makes the send fail rather than go out in the clear.
+// The SMTP connection on Windows Sockets, every step within its deadline,
+// with TLS through Windows' own Schannel.
 // clang-format off
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -12,48 +11,17 @@
 #include <chrono>
 #include <functional>
 
+#include "logger/platform/win32/schannel_session.h"
+#include "logger/platform/win32/socket_wait.h"
+
 namespace kelvinor {
 
 struct TcpClient::Socket {
     SOCKET handle;
 };
-struct TcpClient::Tls {};
-
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-int remainingMs(Clock::time_point deadline) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return left > 0 ? static_cast<int>(left) : 0;
-}
-
-// Whether the one waiting has given up (asked between the steps of a wait).
-using GivenUp = std::function<bool()>;
-constexpr int kGiveUpStepMs = TcpClient::kGiveUpStepMs;
-
-// Waits until the socket can be written (or has connected) or read.
-bool waitFor(SOCKET socket, bool writing, int timeoutMs, const GivenUp& givenUp) {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        if (givenUp()) return false;
-        fd_set set;
-        FD_ZERO(&set);
-        FD_SET(socket, &set);
-        fd_set failed;
-        FD_ZERO(&failed);
-        FD_SET(socket, &failed);
-        const int step = std::min(remainingMs(deadline), kGiveUpStepMs);
-        timeval wait{step / 1000, (step % 1000) * 1000};
-        const int ready =
-            select(0, writing ? nullptr : &set, writing ? &set : nullptr, &failed, &wait);
-        if (ready != 0) return ready > 0 && FD_ISSET(socket, &set) && !FD_ISSET(socket, &failed);
-        if (remainingMs(deadline) == 0) return false;
-    }
-}
-
-}  // namespace
+struct TcpClient::Tls {
+    std::unique_ptr<SchannelSession> session;
+};
 
 TcpClient::TcpClient() = default;
 
@@ -63,7 +31,7 @@ TcpClient::~TcpClient() {
 
 bool TcpClient::connect(const std::string& server, int port, int timeoutMs) {
     close();
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    const auto deadline = SocketClock::now() + std::chrono::milliseconds(timeoutMs);
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
@@ -84,7 +52,7 @@ bool TcpClient::connect(const std::string& server, int port, int timeoutMs) {
     freeaddrinfo(found);
     const bool connected =
         result == 0 || (WSAGetLastError() == WSAEWOULDBLOCK &&
-                        waitFor(socket, true, remainingMs(deadline), [this] { return givenUp(); }));
+                        waitForSocket(socket, true, remainingMs(deadline), [this] { return givenUp(); }));
     if (!connected) {
         closesocket(socket);
         return false;
@@ -96,9 +64,10 @@ bool TcpClient::connect(const std::string& server, int port, int timeoutMs) {
 bool TcpClient::sendAll(std::string_view data, int timeoutMs) {
     if (!socket_) return false;
     const SOCKET socket = socket_->handle;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    const auto deadline = SocketClock::now() + std::chrono::milliseconds(timeoutMs);
+    if (tls_) return tls_->session->send(data, deadline, [this] { return givenUp(); });
     while (!data.empty()) {
-        if (!waitFor(socket, true, remainingMs(deadline), [this] { return givenUp(); }))
+        if (!waitForSocket(socket, true, remainingMs(deadline), [this] { return givenUp(); }))
             return false;
         const int piece = data.size() > (1u << 20) ? (1 << 20) : static_cast<int>(data.size());
         const int sent = send(socket, data.data(), piece, 0);
@@ -114,7 +83,11 @@ bool TcpClient::sendAll(std::string_view data, int timeoutMs) {
 long TcpClient::readSome(char* buffer, std::size_t size, int timeoutMs) {
     if (!socket_) return -1;
     const SOCKET socket = socket_->handle;
-    if (!waitFor(socket, false, timeoutMs, [this] { return givenUp(); })) {
+    if (tls_)
+        return tls_->session->read(buffer, size,
+                                   SocketClock::now() + std::chrono::milliseconds(timeoutMs),
+                                   [this] { return givenUp(); });
+    if (!waitForSocket(socket, false, timeoutMs, [this] { return givenUp(); })) {
         // Nothing came in time, unless the connection failed meanwhile.
         u_long waiting = 0;
         return ioctlsocket(socket, FIONREAD, &waiting) == 0 ? 0 : -1;
@@ -125,15 +98,23 @@ long TcpClient::readSome(char* buffer, std::size_t size, int timeoutMs) {
     return -1;  // closed by the server, or failed
 }
 
-bool TcpClient::startTls(const std::string&, int) {
-    close();
-    return false;
+bool TcpClient::startTls(const std::string& hostName, int timeoutMs) {
+    if (!socket_) return false;
+    auto session = SchannelSession::handshake(
+        socket_->handle, hostName, SocketClock::now() + std::chrono::milliseconds(timeoutMs),
+        [this] { return givenUp(); });
+    if (!session) {
+        close();
+        return false;
+    }
+    tls_ = std::make_unique<Tls>(Tls{std::move(session)});
+    return true;
 }
 
 void TcpClient::close() {
+    tls_.reset();
     if (socket_) closesocket(socket_->handle);
     socket_.reset();
-    tls_.reset();
 }
 
 }  // namespace kelvinor
