@@ -177,8 +177,7 @@ TEST(SmtpTls, NoPasswordEverGoesOverAPlainConnection) {
             return politeAnswer(conversation, command);
         });
     };
-    for (const auto& conversation :
-         std::vector<std::function<void(SmtpConversation&)>>{
+    for (const auto& conversation : std::vector<std::function<void(SmtpConversation&)>>{
              [](SmtpConversation& c) { converse(c, politeAnswer); }, refusing}) {
         ScriptedSmtpServer server(conversation);
         const Sending s =

@@ -84,6 +84,11 @@ TrustedTestAuthority::TrustedTestAuthority(const std::string& caPem) {
     setenv("SSL_CERT_FILE", caPem.c_str(), 1);
 }
 
+void TrustedTestAuthority::keep() {
+    hadPrevious_ = true;
+    previous_ = std::getenv("SSL_CERT_FILE");
+}
+
 TrustedTestAuthority::~TrustedTestAuthority() {
     if (hadPrevious_)
         setenv("SSL_CERT_FILE", previous_.c_str(), 1);

@@ -39,6 +39,9 @@ class TrustedTestAuthority {
     ~TrustedTestAuthority();
     TrustedTestAuthority(const TrustedTestAuthority&) = delete;
     TrustedTestAuthority& operator=(const TrustedTestAuthority&) = delete;
+    // Leaves the authority trusted after this process (for the programs a
+    // test script starts later).
+    void keep();
 
   private:
     std::string previous_;

@@ -70,8 +70,8 @@ struct LinuxProgram {
         std::string commandLine = "Z:\\bin\\bash -c \"" + script + "\"";
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
-        const BOOL started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
-                                            0, nullptr, nullptr, &startup, &info);
+        const BOOL started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                            nullptr, nullptr, &startup, &info);
         fd_set ready;
         FD_ZERO(&ready);
         FD_SET(listener, &ready);
@@ -143,12 +143,12 @@ TrustedTestAuthority::TrustedTestAuthority(const std::string& caPem) {
     if (!CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER, der, &size, nullptr,
                               nullptr))
         throw std::runtime_error("not a PEM certificate: " + caPem);
-    HCERTSTORE root = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0,
-                                    CERT_SYSTEM_STORE_CURRENT_USER, L"Root");
+    HCERTSTORE root =
+        CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, L"Root");
     PCCERT_CONTEXT added = nullptr;
-    if (root == nullptr || !CertAddEncodedCertificateToStore(root, X509_ASN_ENCODING, der, size,
-                                                             CERT_STORE_ADD_REPLACE_EXISTING,
-                                                             &added))
+    if (root == nullptr ||
+        !CertAddEncodedCertificateToStore(root, X509_ASN_ENCODING, der, size,
+                                          CERT_STORE_ADD_REPLACE_EXISTING, &added))
         throw std::runtime_error("the root store takes no certificate");
     CertCloseStore(root, 0);
     added_ = added;
@@ -156,7 +156,12 @@ TrustedTestAuthority::TrustedTestAuthority(const std::string& caPem) {
 
 TrustedTestAuthority::~TrustedTestAuthority() {
     // Deleting frees the context as well.
-    CertDeleteCertificateFromStore(static_cast<PCCERT_CONTEXT>(added_));
+    if (added_ != nullptr) CertDeleteCertificateFromStore(static_cast<PCCERT_CONTEXT>(added_));
+}
+
+void TrustedTestAuthority::keep() {
+    CertFreeCertificateContext(static_cast<PCCERT_CONTEXT>(added_));
+    added_ = nullptr;
 }
 
 SilentListener::SilentListener() {

@@ -12,6 +12,7 @@
 # Last, the uninstaller removes what the installer put there.
 set -euo pipefail
 build=$(cd "$1" && pwd)
+tests=$(cd "$(dirname "$0")/.." && pwd)
 . "$(dirname "$0")/wine_windows.sh"
 work=$(mktemp -d)
 # A Wine prefix of its own: the test waits for its Wine server to end
@@ -21,6 +22,7 @@ export WINEDEBUG=-all WINEPREFIX=$work/prefix
 program=
 cleanup() {
     [ -z "$program" ] || kill "$program" 2>/dev/null || true
+    kill $(jobs -p) 2>/dev/null || true
     wineserver -k 2>/dev/null || true
     rm -rf "$work"
 }
@@ -56,7 +58,7 @@ declare -A descriptions=(
 for program_file in Kelvinor.exe Kelvinor-Demo.exe Horalux.exe; do
     shipped=$work/zip/${zip%.zip}/$program_file
     dlls=$(x86_64-w64-mingw32-objdump -p "$shipped" | sed -n 's/^\tDLL Name: //p')
-    grep -viE '^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|ole32|oleaut32|advapi32|ws2_32|winmm|msvcrt|uuid|shlwapi)\.dll$' <<<"$dlls" &&
+    grep -viE '^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|ole32|oleaut32|advapi32|ws2_32|winmm|msvcrt|uuid|shlwapi|secur32|crypt32)\.dll$' <<<"$dlls" &&
         fail "$program_file needs a DLL that Windows does not have"
     ! x86_64-w64-mingw32-objdump -h "$shipped" | grep -q '\.debug_' ||
         fail "$program_file is shipped with its debugging sections"
@@ -211,11 +213,36 @@ fi
 rm -f "$log"
 
 # The edition for real sensors, with a stand-in for DigiTemp for Windows
-# beside it that answers for two sensors on COM2, as the read-me tells a user
-# to place DigiTemp.
+# beside it that answers for three sensors on COM2, as the read-me tells a
+# user to place DigiTemp. The third reads 85.00, the DS1820's fault, so every
+# row sends an alarm e-mail: with STARTTLS and a login to aiosmtpd on
+# 127.0.0.1, which demands both, with a certificate of the tests' authority
+# in the prefix's root store.
 cp tests/windows/digitemp_stand_in.exe "$installed/digitemp_DS9097.exe"
-printf 'COM2 10A8B16B0108005D 21.50\r\nCOM2 1092C76B01080063 -3.25\r\n' >"$installed/STANDIN.TXT"
+printf 'COM2 10A8B16B0108005D 21.50\r\nCOM2 1092C76B01080063 -3.25\r\nCOM2 10E8C76B01080098 85.00\r\n' \
+    >"$installed/STANDIN.TXT"
+mkdir -p "$work/certificates" "$work/mail"
+bash "$tests/make_test_certificates.sh" "$work/certificates"
+wine tests/windows/trust_test_ca.exe "$(winepath -w "$work/certificates/ca.pem")"
+mail_port=$(/usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+sleep infinity | /usr/bin/python3 "$tests/smtp_sink.py" 127.0.0.1 "$mail_port" "$work/mail" \
+    --starttls "$work/certificates/localhost.pem" "$work/certificates/localhost.key" \
+    --login wart geheim >"$work/mail.out" 2>&1 &
+for _ in $(seq 100); do
+    grep -q ready "$work/mail.out" && break
+    sleep 0.1
+done
+printf '%s\r\n' kelvinor@example.org wart@example.org '' 'Kelvinor-Alarm' "localhost:$mail_port" \
+    +Anhang STARTTLS wart geheim >"$installed/KelvEmail.ini"
 record live "$installed" wine Kelvinor.exe
+rm "$installed/KelvEmail.ini"
+mails=$(ls "$work/mail"/*.eml 2>/dev/null | wc -l)
+[ "$mails" -ge 3 ] || fail "Kelvinor.exe sent $mails alarm e-mails for three rows with a fault"
+[ "$(sort -u "$work/mail/auth.log")" = 'PLAIN wart ok' ] ||
+    fail "the login was not as expected: $(cat "$work/mail/auth.log")"
+/usr/bin/python3 "$tests/parse_mail.py" "$work/mail/1.eml" | grep -q '^attachment=' ||
+    fail "the alarm e-mail has no log attached"
+echo "Kelvinor.exe sent $mails alarm e-mails with STARTTLS and a login"
 log=$(ls "$documents_unix"/KELVINOR-*.KLV 2>/dev/null | head -n 1)
 [ -n "$log" ] || fail "Kelvinor.exe left no log in the Documents folder"
 cmp "$log" "$installed/LastLogFile.dat" || fail "LastLogFile.dat differs from Kelvinor.exe's log"

@@ -1,9 +1,9 @@
 // The names a server certificate's DNS name stands for on Windows: itself in
 // any case, and with a wildcard only as the whole leftmost label (the TLS
 // cases test the rest end to end).
-#include <gtest/gtest.h>
-
 #include "logger/platform/win32/server_certificate.h"
+
+#include <gtest/gtest.h>
 
 namespace kelvinor {
 namespace {

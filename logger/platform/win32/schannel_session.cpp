@@ -44,8 +44,7 @@ std::unique_ptr<SchannelSession> SchannelSession::handshake(SOCKET socket,
     credentials.dwFlags = SCH_CRED_MANUAL_CRED_VALIDATION | SCH_CRED_NO_DEFAULT_CREDS;
     wchar_t package[] = UNISP_NAME_W;
     if (AcquireCredentialsHandleW(nullptr, package, SECPKG_CRED_OUTBOUND, nullptr, &credentials,
-                                  nullptr, nullptr, &session->credentials_,
-                                  nullptr) != SEC_E_OK)
+                                  nullptr, nullptr, &session->credentials_, nullptr) != SEC_E_OK)
         return nullptr;
     session->haveCredentials_ = true;
     if (!session->runHandshake(wide(serverName), deadline, givenUp)) return nullptr;
@@ -76,9 +75,9 @@ bool SchannelSession::runHandshake(const std::wstring& target, SocketClock::time
     SECURITY_STATUS status;
     {
         OutputToken hello;
-        status = InitializeSecurityContextW(&credentials_, nullptr, target_.data(), kContextRequests,
-                                            0, 0, nullptr, 0, &context_, &hello.description,
-                                            &attributes, nullptr);
+        status = InitializeSecurityContextW(&credentials_, nullptr, target_.data(),
+                                            kContextRequests, 0, 0, nullptr, 0, &context_,
+                                            &hello.description, &attributes, nullptr);
         if (status != SEC_I_CONTINUE_NEEDED) return false;
         haveContext_ = true;
         if (!sendRaw(static_cast<const char*>(hello.buffer.pvBuffer), hello.buffer.cbBuffer,
@@ -130,8 +129,8 @@ SchannelSession::~SchannelSession() {
     if (haveCredentials_) FreeCredentialsHandle(&credentials_);
 }
 
-bool SchannelSession::sendRaw(const char* data, std::size_t size,
-                              SocketClock::time_point deadline, const GivenUp& givenUp) {
+bool SchannelSession::sendRaw(const char* data, std::size_t size, SocketClock::time_point deadline,
+                              const GivenUp& givenUp) {
     while (size > 0) {
         if (!waitForSocket(socket_, true, remainingMs(deadline), givenUp)) return false;
         const int piece = static_cast<int>(std::min<std::size_t>(size, 1u << 20));

@@ -50,9 +50,9 @@ bool TcpClient::connect(const std::string& server, int port, int timeoutMs) {
     ioctlsocket(socket, FIONBIO, &nonBlocking);
     const int result = ::connect(socket, found->ai_addr, static_cast<int>(found->ai_addrlen));
     freeaddrinfo(found);
-    const bool connected =
-        result == 0 || (WSAGetLastError() == WSAEWOULDBLOCK &&
-                        waitForSocket(socket, true, remainingMs(deadline), [this] { return givenUp(); }));
+    const bool connected = result == 0 || (WSAGetLastError() == WSAEWOULDBLOCK &&
+                                           waitForSocket(socket, true, remainingMs(deadline),
+                                                         [this] { return givenUp(); }));
     if (!connected) {
         closesocket(socket);
         return false;
