@@ -4,29 +4,14 @@
 # TLS is OpenSSL, which the Windows edition does not carry).
 #   bash scripts/build-windows-mosquitto.sh PREFIX
 # leaves PREFIX/include/mosquitto.h and PREFIX/lib/libmosquitto_static.a;
-# nothing to do when they are there. The source comes through apt with a
-# list of its own, so the machine's apt sources stay as they are.
+# nothing to do when they are there.
 set -euo pipefail
 prefix=$1
 [ -f "$prefix/lib/libmosquitto_static.a" ] && [ -f "$prefix/epl-v20" ] && exit 0
 project=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cat >"$work/debian.sources" <<SOURCES
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-SOURCES
-mkdir -p "$work/lists/partial" "$work/source"
-apt=(apt-get -q -o Dir::Etc::SourceList="$work/debian.sources" -o Dir::Etc::SourceParts=/dev/null
-     -o Dir::State::Lists="$work/lists" -o APT::Sandbox::User=root)
-"${apt[@]}" update >/dev/null
-(cd "$work/source" && "${apt[@]}" source --download-only mosquitto >/dev/null 2>&1)
-# apt has checked the files against the signed index; the maintainer's own
-# signature of the .dsc needs a key ring this machine lacks.
-dpkg-source -x "$work"/source/mosquitto_*.dsc "$work/mosquitto" >/dev/null 2>&1
+bash "$project/scripts/debian-source.sh" mosquitto "$work/mosquitto"
 cmake -S "$work/mosquitto" -B "$work/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$project/cmake/mingw-w64.cmake" \
     -DWITH_TLS=OFF -DWITH_TLS_PSK=OFF -DWITH_EC=OFF -DWITH_UNIX_SOCKETS=OFF -DWITH_SOCKS=OFF \

@@ -9,7 +9,8 @@ void endProgram(ProgramState& state, Host& host) {
     // "offline" to the broker and the connection closed, bounded in time.
     state.broker.reset();
     state.mailMessage.reset();
-    stopSocketLayer();
+    if (state.socketLayerStarted) stopSocketLayer();
+    state.socketLayerStarted = false;
     host.desktop.closeAll();
 }
 

@@ -41,6 +41,10 @@ struct ProgramState {
     int clockRunning = 0;
     std::int64_t clockProgramSize = 0;
     std::int64_t mailSettingsSize = 0;
+    // Whether start-up started the system's socket layer, which the end then
+    // stops (only then: on Windows every stop undoes one start, also another
+    // part's of the same process).
+    bool socketLayerStarted = false;
     std::string logFileName;
     std::string logFileExtension;
     std::string lastLogFileName;

@@ -19,9 +19,14 @@ namespace kelvinor::testing {
 
 namespace fs = std::filesystem;
 
+struct SimulatedBus::Process {
+    pid_t pid = 0;
+};
+
 SimulatedBus::SimulatedBus(const std::string& sensors, int conversionMs)
     : link_((fs::current_path() / "ttySIM").string()),
-      sensorFile_((fs::current_path() / "sensors.txt").string()) {
+      sensorFile_((fs::current_path() / "sensors.txt").string()),
+      process_(std::make_unique<Process>()) {
     setSensors(sensors);
     const char* program = ONEWIRE_SIM_PATH;
     std::string conversion = std::to_string(conversionMs);
@@ -30,18 +35,19 @@ SimulatedBus::SimulatedBus(const std::string& sensors, int conversionMs)
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    if (posix_spawn(&pid_, program, &actions, nullptr, argv, environ) != 0) pid_ = 0;
+    if (posix_spawn(&process_->pid, program, &actions, nullptr, argv, environ) != 0)
+        process_->pid = 0;
     posix_spawn_file_actions_destroy(&actions);
-    if (pid_ == 0) throw std::runtime_error("cannot start onewire-sim");
+    if (process_->pid == 0) throw std::runtime_error("cannot start onewire-sim");
     for (int i = 0; i < 500 && !fs::exists(fs::symlink_status(link_)); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     if (!fs::exists(fs::symlink_status(link_))) throw std::runtime_error("onewire-sim: no link");
 }
 
 SimulatedBus::~SimulatedBus() {
-    if (pid_ > 0) {
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
+    if (process_->pid > 0) {
+        kill(process_->pid, SIGTERM);
+        waitpid(process_->pid, nullptr, 0);
     }
 }
 

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "logger/application/program_course.h"
+#include "logger/system/platform.h"
 
 namespace kelvinor::testing {
 
@@ -83,8 +84,10 @@ TemporaryWorkFolder::~TemporaryWorkFolder() {
 
 Scenario::Scenario(ScenarioOptions options)
     : sound(clock, options.soundAvailable),
+      // The real socket layer when the network is there: the program's end
+      // stops it again (on Windows each stop undoes a start of the process).
       host{desktop, clock, sound, starter,
-           [available = options.networkAvailable] { return available; }} {}
+           [available = options.networkAvailable] { return available && startSocketLayer(); }} {}
 
 int Scenario::runStartUp(int demoMode) {
     return runProgram(state, host, demoMode);

@@ -1,7 +1,5 @@
 // The Windows tests' real SMTP server, certificates and mail parser: the
-// Linux programs of the Linux tests, started under Wine (which runs a Linux
-// program that a Windows program starts), with the paths they are given
-// turned into Linux ones.
+// Linux programs of the Linux tests, started under Wine.
 // clang-format off
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -9,108 +7,16 @@
 #include <wincrypt.h>
 // clang-format on
 
-#include <cstdio>
 #include <stdexcept>
 
+#include "tests/support/linux_program_win32.h"
 #include "tests/support/scenario.h"
 #include "tests/support/smtp_sink.h"
 
 namespace kelvinor::testing {
-namespace {
-
-// A path as a Linux program finds it: Wine's own translation of a Windows
-// path; a path that already is a Linux one stays as it is.
-std::string linuxPath(const std::string& path) {
-    if (path.empty() || path[0] == '/') return path;
-    using Translate = char*(CDECL*)(const wchar_t*);
-    static const auto translate = reinterpret_cast<Translate>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    if (translate == nullptr) throw std::runtime_error("not under Wine");
-    const std::wstring wide(path.begin(), path.end());
-    char* translated = translate(wide.c_str());
-    if (translated == nullptr) throw std::runtime_error("no Linux path for " + path);
-    std::string result(translated);
-    HeapFree(GetProcessHeap(), 0, translated);
-    return result;
-}
-
-struct SocketLayer {
-    SocketLayer() {
-        WSADATA data;
-        WSAStartup(MAKEWORD(2, 2), &data);
-    }
-};
-
-void startSockets() {
-    static SocketLayer layer;
-}
-
-// A Linux program started by its path with the arguments. Wine hands a
-// Linux program none of a Windows pipe, so its standard input and output
-// are a loopback connection that bash opens (/dev/tcp) and this side
-// accepts: closing our sending side is the end of its input.
-struct LinuxProgram {
-    PROCESS_INFORMATION info{};
-    SOCKET connection = INVALID_SOCKET;
-
-    LinuxProgram(const std::string& program, const std::vector<std::string>& arguments) {
-        startSockets();
-        const SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        sockaddr_in at{};
-        at.sin_family = AF_INET;
-        at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(listener, reinterpret_cast<sockaddr*>(&at), sizeof at);
-        listen(listener, 1);
-        int length = sizeof at;
-        getsockname(listener, reinterpret_cast<sockaddr*>(&at), &length);
-        std::string script = "exec 3<>/dev/tcp/127.0.0.1/" + std::to_string(ntohs(at.sin_port)) +
-                             "; exec '" + program + "'";
-        for (const std::string& argument : arguments) script += " '" + argument + "'";
-        script += " <&3 >&3 3>&-";
-        std::string commandLine = "Z:\\bin\\bash -c \"" + script + "\"";
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        const BOOL started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0,
-                                            nullptr, nullptr, &startup, &info);
-        fd_set ready;
-        FD_ZERO(&ready);
-        FD_SET(listener, &ready);
-        timeval wait{30, 0};
-        if (started && select(0, &ready, nullptr, nullptr, &wait) == 1)
-            connection = accept(listener, nullptr, nullptr);
-        closesocket(listener);
-        if (connection == INVALID_SOCKET) throw std::runtime_error("cannot start " + program);
-    }
-    ~LinuxProgram() {
-        closesocket(connection);
-        if (WaitForSingleObject(info.hProcess, 3'000) != WAIT_OBJECT_0)
-            TerminateProcess(info.hProcess, 1);
-        CloseHandle(info.hProcess);
-        CloseHandle(info.hThread);
-    }
-    // Its standard output, up to `end` (or all of it until it ends).
-    std::string readOutput(char end = 0) {
-        std::string text;
-        char c;
-        while (recv(connection, &c, 1, 0) == 1) {
-            if (end != 0 && c == end) break;
-            text += c;
-        }
-        return text;
-    }
-    void closeInput() { shutdown(connection, SD_SEND); }
-};
-
-std::string runLinuxProgram(const std::string& program, const std::vector<std::string>& arguments) {
-    LinuxProgram run(program, arguments);
-    run.closeInput();
-    return run.readOutput();
-}
-
-}  // namespace
 
 struct RealSmtpServer::Process {
-    LinuxProgram python;
+    std::unique_ptr<LinuxProgram> python;
 };
 
 RealSmtpServer::RealSmtpServer(const std::string& host, int port, const std::string& folder,
@@ -119,13 +25,13 @@ RealSmtpServer::RealSmtpServer(const std::string& host, int port, const std::str
     std::vector<std::string> arguments = {TESTS_DIR "/smtp_sink.py", host, std::to_string(port),
                                           linuxPath(folder)};
     arguments.insert(arguments.end(), options.begin(), options.end());
-    process_.reset(new Process{LinuxProgram("/usr/bin/python3", arguments)});
-    if (process_->python.readOutput('\n') != "ready")
+    process_.reset(new Process{std::make_unique<LinuxProgram>("/usr/bin/python3", arguments)});
+    if (process_->python->readOutput('\n') != "ready")
         throw std::runtime_error("aiosmtpd did not start");
 }
 
 RealSmtpServer::~RealSmtpServer() {
-    process_->python.closeInput();  // the server stops when its input closes
+    process_->python->closeInput();  // the server stops when its input closes
 }
 
 std::string makeTestCertificates(const std::string& folder) {

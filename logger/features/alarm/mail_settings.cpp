@@ -12,6 +12,7 @@ namespace kelvinor {
 void checkMailEnabled(ProgramState& state, Host& host) {
     state.mailSettingsSize = fileSize(kMailSettingsFile);
     const bool networkStarted = host.startNetwork && host.startNetwork();
+    state.socketLayerStarted = networkStarted;
     if (!networkStarted || state.mailSettingsSize < 0) state.mailSettingsSize = -1;
 }
 
