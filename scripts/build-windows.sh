@@ -3,8 +3,8 @@
 # the rest of the project's packages), cross-builds Kelvinor.exe and
 # Horalux.exe into build-windows/, runs the Windows tests under Wine on an
 # Xvfb screen of their own, and makes Kelvinor-<version>-win64.zip and
-# Kelvinor-<version>-setup.exe there. libmosquitto (for MQTT) is cross-built
-# first from Debian's source package.
+# Kelvinor-<version>-setup.exe there. libmosquitto (for MQTT) and DigiTemp
+# for Windows are cross-built first from Debian's source packages.
 #   bash scripts/build-windows.sh              build, test, package
 #   bash scripts/build-windows.sh --no-package build and test (the test command)
 set -euo pipefail
@@ -12,6 +12,7 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 build=build-windows
 bash scripts/build-windows-mosquitto.sh $build/third-party/mosquitto
+bash scripts/build-windows-digitemp.sh $build/third-party/digitemp
 if [ ! -f $build/build.ninja ]; then
     cmake -S . -B $build -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" >/dev/null

@@ -16,7 +16,7 @@ packages=(
     python3 python3-aiosmtpd
     owserver ow-shell
     digitemp
-    g++-mingw-w64-x86-64-posix wine wine64 nsis unzip
+    g++-mingw-w64-x86-64-posix wine wine64 nsis unzip patch
 )
 
 missing=()
