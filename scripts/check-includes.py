@@ -111,9 +111,11 @@ def main():
             if kind == '"' and not header.startswith("clock/"):
                 faults.append(f"{where}: Horalux may not include {header}")
     # Kelvinor-Kurven: the log model sees the standard library and Kelvinor's
-    # text helpers only; the Qt part sees the model; the program sees both.
+    # text helpers only; the Qt and the Win32 part see the model; the program
+    # sees them all.
     curves_rules = {"curves/model": ["curves/model/", "logger/text/"],
                     "curves/qt": ["curves/model/", "curves/qt/", "logger/text/"],
+                    "curves/win32": ["curves/model/", "curves/win32/", "logger/text/"],
                     "curves": ["curves/", "logger/text/"]}
     for path in sources(root / "curves"):
         folder = str(path.parent.relative_to(root))

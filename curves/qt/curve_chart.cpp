@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "curves/model/sensor_colours.h"
 #include "curves/qt/time_ticks.h"
 
 namespace kurven {
@@ -104,20 +105,9 @@ std::vector<MarkKey> markKeys() {
     return keys;
 }
 
-// Ten well-told-apart colours first; beyond them every sensor gets a hue of
-// its own (the golden angle apart), in three lightnesses, so that no two of
-// Kelvinor's 61 sensors share a colour.
 QColor sensorColour(std::size_t sensor) {
-    static const QColor colours[] = {QColor(0x1f, 0x77, 0xb4), QColor(0xd6, 0x27, 0x28),
-                                     QColor(0x2c, 0xa0, 0x2c), QColor(0xff, 0x7f, 0x0e),
-                                     QColor(0x94, 0x67, 0xbd), QColor(0x8c, 0x56, 0x4b),
-                                     QColor(0xe3, 0x77, 0xc2), QColor(0x17, 0xbe, 0xcf),
-                                     QColor(0xbc, 0xbd, 0x22), QColor(0x7f, 0x7f, 0x7f)};
-    if (sensor < std::size(colours)) return colours[sensor];
-    const std::size_t n = sensor - std::size(colours);
-    const int hue = static_cast<int>((n * 137.508) + 15) % 360;
-    const int values[] = {200, 150, 240};
-    return QColor::fromHsv(hue, 200, values[n % 3]);
+    const Rgb rgb = sensorRgb(sensor);
+    return QColor(rgb.red, rgb.green, rgb.blue);
 }
 
 CurveChart::CurveChart(const QString& fallbackTitle)
