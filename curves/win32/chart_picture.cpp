@@ -138,7 +138,8 @@ void drawRecording(Gdiplus::Graphics& graphics, const Recording& recording, cons
         // The thresholds that are set, dashed, over the recording's time.
         if (k < recording.sensors.size() && !xs.empty()) {
             Gdiplus::Pen dashed(colourOf(k), 1.5f);
-            dashed.SetDashStyle(Gdiplus::DashStyleDash);
+            const Gdiplus::REAL pattern[] = {4, 3};  // in pen widths: 6 px on, 4.5 off
+            dashed.SetDashPattern(pattern, 2);
             for (const double threshold : {recording.sensors[k].warm, recording.sensors[k].cold}) {
                 if (!thresholdIsSet(threshold)) continue;
                 const float y = static_cast<float>(frame.yOf(threshold, plot));

@@ -21,7 +21,19 @@ namespace {
 // a message box.
 int fail(const std::wstring& text, bool console) {
     if (console) {
-        std::fwprintf(stderr, L"Kelvinor-Kurven: %ls\n", text.c_str());
+        // To a console in its own characters, elsewhere (a pipe, a file) as UTF-8.
+        const std::wstring line = L"Kelvinor-Kurven: " + text + L"\n";
+        const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+        DWORD mode = 0, written = 0;
+        if (GetConsoleMode(error, &mode)) {
+            WriteConsoleW(error, line.c_str(), static_cast<DWORD>(line.size()), &written, nullptr);
+        } else {
+            const int size = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr,
+                                                 nullptr);
+            std::string utf8(static_cast<std::size_t>(size), '\0');
+            WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, utf8.data(), size, nullptr, nullptr);
+            std::fputs(utf8.c_str(), stderr);
+        }
     } else {
         MessageBoxW(nullptr, text.c_str(), L"Kelvinor-Kurven", MB_OK | MB_ICONERROR);
     }
@@ -83,7 +95,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // The export's messages go to the error output it was given, or else to
     // the console it was started from.
     if (GetStdHandle(STD_ERROR_HANDLE) == nullptr && AttachConsole(ATTACH_PARENT_PROCESS))
-        std::freopen("CONOUT$", "w", stderr);
+        (void)std::freopen("CONOUT$", "w", stderr);
     Gdiplus::GdiplusStartupInput input;
     ULONG_PTR token = 0;
     if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return 1;
