@@ -42,7 +42,7 @@ cpack -G NSIS >/dev/null
 zip=$(ls Kelvinor-*-win64.zip)
 setup=$(ls Kelvinor-*-setup.exe)
 contents=$(unzip -Z1 "$zip")
-for file in Kelvinor.exe Kelvinor-Demo.exe Horalux.exe LIESMICH.txt KELVBUS.BAT DATALINE.BAT \
+for file in Kelvinor.exe Kelvinor-Demo.exe Horalux.exe Kelvinor-Kurven.exe LIESMICH.txt KELVBUS.BAT DATALINE.BAT \
     COM1READ.BAT COM5READ.BAT COM9READ.BAT libmosquitto-LIZENZ.txt libmosquitto-epl-v20.txt \
     libmosquitto-edl-v10.txt digitemp_DS9097.exe digitemp_DS9097U.exe DigiTemp-LIZENZ.txt \
     DigiTemp-Quelltext.tar.gz; do
@@ -57,18 +57,19 @@ unzip -q -o "$zip" -d "$work/zip"
 declare -A descriptions=(
     [Kelvinor.exe]='Kelvinor: Datenlogger für 1-Wire-Temperatursensoren'
     [Kelvinor-Demo.exe]='Kelvinor: Datenlogger für 1-Wire-Temperatursensoren (Demonstration)'
-    [Horalux.exe]='Horalux: Wochentag, Datum und Uhrzeit')
+    [Horalux.exe]='Horalux: Wochentag, Datum und Uhrzeit'
+    [Kelvinor-Kurven.exe]='Kelvinor-Kurven: Temperaturkurven einer Logdatei')
 # needs_only_windows FILE: fails when FILE imports a DLL that is not Windows' own.
 needs_only_windows() {
     local dlls
     dlls=$(x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\tDLL Name: //p')
-    ! grep -viE '^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|ole32|oleaut32|advapi32|ws2_32|winmm|msvcrt|uuid|shlwapi|secur32|crypt32)\.dll$' <<<"$dlls" ||
+    ! grep -viE '^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|ole32|oleaut32|advapi32|ws2_32|winmm|msvcrt|uuid|shlwapi|secur32|crypt32|gdiplus)\.dll$' <<<"$dlls" ||
         fail "$(basename "$1") needs a DLL that Windows does not have"
 }
 for program_file in digitemp_DS9097.exe digitemp_DS9097U.exe; do
     needs_only_windows "$work/zip/${zip%.zip}/$program_file"
 done
-for program_file in Kelvinor.exe Kelvinor-Demo.exe Horalux.exe; do
+for program_file in Kelvinor.exe Kelvinor-Demo.exe Horalux.exe Kelvinor-Kurven.exe; do
     shipped=$work/zip/${zip%.zip}/$program_file
     needs_only_windows "$shipped"
     ! x86_64-w64-mingw32-objdump -h "$shipped" | grep -q '\.debug_' ||
@@ -107,6 +108,18 @@ done
 wine reg query "HKCU\\$uninstall_key" /v UninstallString >/dev/null 2>&1 ||
     fail "no uninstall entry under HKCU"
 ! wine reg query "HKLM\\$uninstall_key" >/dev/null 2>&1 || fail "an uninstall entry under HKLM"
+wine reg query 'HKCU\Software\Classes\.KLV' /ve 2>/dev/null | grep -q Kelvinor.Logdatei ||
+    fail ".KLV is not registered for the user"
+# Wine's HKEY_CLASSES_ROOT shows the machine's classes only, not the user's
+# that Windows merges over them (where ShellExecute finds what the installer
+# registered): the test copies the user's file type there.
+mirror_class() {
+    local value
+    value=$(wine reg query "HKCU\\Software\\Classes\\$1" /ve | sed -n 's/.*REG_SZ *//p' | tr -d '\r')
+    wine reg add "HKLM\\Software\\Classes\\$1" /ve /d "$value" /f >/dev/null
+}
+mirror_class .KLV
+mirror_class 'Kelvinor.Logdatei\shell\open\command'
 shortcut=$(find "$WINEPREFIX/drive_c/users" -path '*Start Menu*' -name 'Kelvinor.lnk' | head -n 1)
 [ -n "$shortcut" ] || fail "no start-menu entry in the user's start menu"
 demo_shortcut=$(find "$WINEPREFIX/drive_c/users" -path '*Start Menu*' -name 'Kelvinor-Demo.lnk' | head -n 1)
@@ -161,7 +174,8 @@ record() {
         sleep 0.1
     done
     [ -n "$question" ] || fail "no question after the stop"
-    key "$question" n # No: the log is not opened
+    # No: the log is not opened; ANSWER=Return answers Yes, which opens it.
+    key "$question" "${ANSWER:-n}"
     for _ in $(seq 100); do
         kill -0 "$program" 2>/dev/null || break
         sleep 0.1
@@ -170,10 +184,16 @@ record() {
     program=
 }
 
-record demo "$installed" wine Kelvinor-Demo.exe
+# "Ja" at the end: the log opens in Kelvinor-Kurven.exe, which the installer
+# registered for .KLV files.
+ANSWER=Return record demo "$installed" wine Kelvinor-Demo.exe
 
 log=$(ls "$documents_unix"/KELVINOR-*.KLV 2>/dev/null | head -n 1)
 [ -n "$log" ] || fail "no log in the Documents folder"
+curves=$(await "Kelvinor-Kurven – $(basename "$log")")
+[ -n "$curves" ] || fail "\"Ja\" did not open the log in Kelvinor-Kurven.exe"
+wine taskkill /F /IM Kelvinor-Kurven.exe >/dev/null 2>&1 || true
+echo "\"Ja\" opened the log in the installed Kelvinor-Kurven.exe"
 cmp "$log" "$installed/LastLogFile.dat" || fail "LastLogFile.dat differs from the log"
 tr -d '\r' <"$log" | grep -qx 'Probe unter Wine' || fail "the title is not in the log"
 grep -q $'\r\n\\*\\*\\* Ende der Datenaufzeichnung \\*\\*\\*' "$log" || fail "no end block"
@@ -318,4 +338,6 @@ wine "$second/Uninstall.exe" /S '_?=C:\KelvinorZwei'
 wineserver -w
 [ ! -f "$second/Kelvinor.exe" ] || fail "the uninstaller left Kelvinor.exe"
 ! wine reg query "HKCU\\$uninstall_key" >/dev/null 2>&1 || fail "the uninstaller left its entry"
+! wine reg query 'HKCU\Software\Classes\Kelvinor.Logdatei' >/dev/null 2>&1 ||
+    fail "the uninstaller left the file type of .KLV"
 echo "uninstalled"
