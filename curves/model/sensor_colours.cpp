@@ -15,12 +15,23 @@ Rgb fromHsv(int hue, int saturation, int value) {
     const double p = v * (1 - s), q = v * (1 - s * f), t = v * (1 - s * (1 - f));
     double r = v, g = t, b = p;
     switch (sector) {
-        case 1: r = q, g = v, b = p; break;
-        case 2: r = p, g = v, b = t; break;
-        case 3: r = p, g = q, b = v; break;
-        case 4: r = t, g = p, b = v; break;
-        case 5: r = v, g = p, b = q; break;
-        default: break;
+        case 1:
+            r = q, g = v, b = p;
+            break;
+        case 2:
+            r = p, g = v, b = t;
+            break;
+        case 3:
+            r = p, g = q, b = v;
+            break;
+        case 4:
+            r = t, g = p, b = v;
+            break;
+        case 5:
+            r = v, g = p, b = q;
+            break;
+        default:
+            break;
     }
     const auto byte = [](double x) { return static_cast<std::uint8_t>(x * 255 + 0.5); };
     return {byte(r), byte(g), byte(b)};

@@ -97,10 +97,9 @@ std::vector<double> valueTicks(double low, double high) {
 }
 
 std::vector<std::int64_t> timeTicks(double from, double to) {
-    static const std::int64_t steps[] = {1,     2,     5,     10,     15,     30,     60,
-                                         120,   300,   600,   900,    1800,   3600,   7200,
-                                         10800, 21600, 43200, 86400,  172800, 604800, 2592000,
-                                         7776000, 31536000};
+    static const std::int64_t steps[] = {
+        1,    2,    5,     10,    15,    30,    60,     120,    300,     600,     900,     1800,
+        3600, 7200, 10800, 21600, 43200, 86400, 172800, 604800, 2592000, 7776000, 31536000};
     std::int64_t step = steps[std::size(steps) - 1];
     for (const std::int64_t s : steps)
         if ((to - from) / static_cast<double>(s) <= 8) {
@@ -108,7 +107,8 @@ std::vector<std::int64_t> timeTicks(double from, double to) {
             break;
         }
     std::vector<std::int64_t> ticks;
-    const auto first = static_cast<std::int64_t>(std::ceil(from / static_cast<double>(step))) * step;
+    const auto first =
+        static_cast<std::int64_t>(std::ceil(from / static_cast<double>(step))) * step;
     for (std::int64_t t = first; t <= to && ticks.size() < 50; t += step) ticks.push_back(t);
     return ticks;
 }
@@ -128,8 +128,9 @@ std::string timeTickLabel(std::int64_t seconds, bool withDate) {
     const int year = static_cast<int>(yoe + era * 400 + (month <= 2 ? 1 : 0));
     char text[40];
     if (withDate)
-        std::snprintf(text, sizeof text, "%02d:%02d\n%02d.%02d.%04d", static_cast<int>(inDay / 3600),
-                      static_cast<int>(inDay / 60 % 60), day, month, year);
+        std::snprintf(text, sizeof text, "%02d:%02d\n%02d.%02d.%04d",
+                      static_cast<int>(inDay / 3600), static_cast<int>(inDay / 60 % 60), day, month,
+                      year);
     else
         std::snprintf(text, sizeof text, "%02d:%02d", static_cast<int>(inDay / 3600),
                       static_cast<int>(inDay / 60 % 60));

@@ -41,9 +41,7 @@ class ChartFrame {
     double xOf(double seconds, const PlotRect& plot) const;
     double yOf(double celsius, const PlotRect& plot) const;
 
-    bool hidden(std::size_t sensor) const {
-        return sensor < hidden_.size() && hidden_[sensor];
-    }
+    bool hidden(std::size_t sensor) const { return sensor < hidden_.size() && hidden_[sensor]; }
     void toggle(std::size_t sensor);
 
   private:

@@ -25,7 +25,8 @@ constexpr double kPi = 3.14159265358979323846;
 // Windows' own user interface font, or the first sans-serif font the
 // system has (Wine's prefixes have no Segoe UI, but the Linux fonts).
 std::unique_ptr<Gdiplus::Font> font(float pixels, int style = Gdiplus::FontStyleRegular) {
-    for (const wchar_t* name : {L"Segoe UI", L"Tahoma", L"Arial", L"Liberation Sans", L"DejaVu Sans"}) {
+    for (const wchar_t* name :
+         {L"Segoe UI", L"Tahoma", L"Arial", L"Liberation Sans", L"DejaVu Sans"}) {
         const Gdiplus::FontFamily family(name);
         if (family.IsAvailable())
             return std::make_unique<Gdiplus::Font>(&family, pixels, style, Gdiplus::UnitPixel);
@@ -161,13 +162,14 @@ void drawRecording(Gdiplus::Graphics& graphics, const Recording& recording, cons
             std::size_t row = mark.row + 1;
             while (row > 0 && !std::isfinite(column[row - 1])) --row;
             onLowerEdge = row == 0;
-            value = onLowerEdge ? frame.low() + (frame.high() - frame.low()) * 0.02 : column[row - 1];
+            value =
+                onLowerEdge ? frame.low() + (frame.high() - frame.low()) * 0.02 : column[row - 1];
         }
         const PointF at(static_cast<float>(frame.xOf(xs[mark.row], plot)),
                         static_cast<float>(frame.yOf(value, plot)));
         const Color fill = mark.kind != MarkKind::Fault ? colourOf(mark.sensor)
-                           : onLowerEdge               ? Color(255, 255, 255, 255)
-                                                       : Color(255, 0, 0, 0);
+                           : onLowerEdge                ? Color(255, 255, 255, 255)
+                                                        : Color(255, 0, 0, 0);
         drawMark(graphics, at, mark.kind, fill);
     }
 }
@@ -247,10 +249,10 @@ ChartLayout drawChart(Gdiplus::Graphics& graphics, int width, int height,
         Gdiplus::SolidBrush swatch(hidden ? Color(255, 200, 200, 200) : colourOf(entry.sensor));
         graphics.FillRectangle(&swatch, entry.area.X + 2, entry.area.Y + 5, 16.0f, 12.0f);
         Gdiplus::SolidBrush text(hidden ? Color(255, 160, 160, 160) : Color(255, 0, 0, 0));
-        graphics.DrawString(names[entry.sensor].c_str(), -1, keyFont.get(),
-                            RectF(entry.area.X + 22, entry.area.Y, entry.area.Width - 22,
-                                  entry.area.Height),
-                            &left, &text);
+        graphics.DrawString(
+            names[entry.sensor].c_str(), -1, keyFont.get(),
+            RectF(entry.area.X + 22, entry.area.Y, entry.area.Width - 22, entry.area.Height), &left,
+            &text);
     }
     return layout;
 }

@@ -45,9 +45,9 @@ std::wstring CurvesWindow::open(int show) {
     windowClass.lpszClassName = kClassName;
     RegisterClassW(&windowClass);  // fails harmlessly when it is registered
     const std::wstring title = L"Kelvinor-Kurven \u2013 " + fileName(path_);
-    window_ = CreateWindowExW(0, kClassName, title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                              CW_USEDEFAULT, 1000, 650, nullptr, nullptr, windowClass.hInstance,
-                              this);
+    window_ =
+        CreateWindowExW(0, kClassName, title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                        CW_USEDEFAULT, 1000, 650, nullptr, nullptr, windowClass.hInstance, this);
     if (window_ == nullptr) return L"Das Fenster kann nicht ge\u00F6ffnet werden.";
     SetTimer(window_, 1, kFollowMs, nullptr);
     ShowWindow(window_, show);
@@ -63,7 +63,8 @@ void CurvesWindow::follow() {
 
 LRESULT CALLBACK CurvesWindow::procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
     if (message == WM_NCCREATE) {
-        auto* self = static_cast<CurvesWindow*>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams);
+        auto* self =
+            static_cast<CurvesWindow*>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams);
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
         self->window_ = window;
     }
@@ -167,6 +168,8 @@ LRESULT CurvesWindow::handle(UINT message, WPARAM w, LPARAM l) {
                     frame_.move(0, -0.1);
                     break;
                 case VK_HOME:
+                case '0':
+                case VK_NUMPAD0:
                     frame_.showAll(file_.document());
                     break;
                 default:

@@ -3,7 +3,7 @@
 // while it grows. The mouse wheel zooms the time axis around the pointer
 // (with Ctrl the temperature axis), dragging moves the chart, a click on a
 // sensor in the key hides or shows it; the keys + and - zoom, the arrow keys
-// move, Home shows the whole log again and follows it.
+// move, Home (or 0) shows the whole log again and follows it.
 // clang-format off
 #include <windows.h>
 #include <gdiplus.h>

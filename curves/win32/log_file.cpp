@@ -10,9 +10,9 @@ bool LogFile::readNew() {
     changed_ = false;
     // Shared with the recorder, which goes on writing, renaming and
     // replacing the log.
-    const HANDLE file =
-        CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = CreateFileW(path_.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     LARGE_INTEGER length{};
     bool ok = GetFileSizeEx(file, &length) != 0;
@@ -29,7 +29,8 @@ bool LogFile::readNew() {
         std::vector<char> buffer(1 << 20);
         while (ok && size_ < now) {
             DWORD count = 0;
-            ok = ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &count, nullptr) != 0;
+            ok = ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &count,
+                          nullptr) != 0;
             if (!ok || count == 0) break;
             reader_.feed(std::string_view(buffer.data(), count));
             size_ += count;

@@ -28,8 +28,8 @@ int fail(const std::wstring& text, bool console) {
         if (GetConsoleMode(error, &mode)) {
             WriteConsoleW(error, line.c_str(), static_cast<DWORD>(line.size()), &written, nullptr);
         } else {
-            const int size = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr,
-                                                 nullptr);
+            const int size =
+                WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
             std::string utf8(static_cast<std::size_t>(size), '\0');
             WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, utf8.data(), size, nullptr, nullptr);
             std::fputs(utf8.c_str(), stderr);
@@ -66,8 +66,9 @@ int run(const std::vector<std::wstring>& arguments) {
         int width = 0, height = 0;
         if (swscanf(size.c_str(), L"%dx%d", &width, &height) != 2 || width < 100 || height < 100 ||
             width > 20000 || height > 20000)
-            return fail(L"Ung\u00FCltige Gr\u00F6\u00DFe \u201E" + size + L"\u201C (z. B. 1200x700).",
-                        true);
+            return fail(
+                L"Ung\u00FCltige Gr\u00F6\u00DFe \u201E" + size + L"\u201C (z. B. 1200x700).",
+                true);
         if (log.empty()) return fail(L"Genau eine Logdatei angeben.", true);
         const std::wstring error = kurven::exportPng(log, png, width, height);
         return error.empty() ? 0 : fail(error, true);

@@ -40,10 +40,10 @@ std::string knownLog(int rows, int firstRow = 0, bool header = true) {
     for (int i = firstRow; i < firstRow + rows; ++i) {
         const int minutes = 23 * 60 + i;
         char row[160];
-        std::snprintf(row, sizeof row, "%s\t%02d:%02d:00\t20,00\t%s\r\n",
-                      minutes >= 24 * 60 ? "09.12.2026" : "08.12.2026", minutes / 60 % 24,
-                      minutes % 60,
-                      i == 50 ? "85,00\tFEHLMESSUNG? (Sensor Nr. 2/ID DemoSensor 2/'B')\t" : "10,00");
+        std::snprintf(
+            row, sizeof row, "%s\t%02d:%02d:00\t20,00\t%s\r\n",
+            minutes >= 24 * 60 ? "09.12.2026" : "08.12.2026", minutes / 60 % 24, minutes % 60,
+            i == 50 ? "85,00\tFEHLMESSUNG? (Sensor Nr. 2/ID DemoSensor 2/'B')\t" : "10,00");
         text += row;
     }
     return text;
@@ -111,7 +111,9 @@ TEST(KurvenPng, TheCurvesThresholdAndFaultLieWhereTheValuesAre) {
     frame.showAll(document);
     EXPECT_LT(frame.high(), 40);  // the fault code is no reading
     const auto& times = document.recordings[0].times;
-    const auto x = [&](std::size_t row) { return frame.xOf(static_cast<double>(times[row]), plot); };
+    const auto x = [&](std::size_t row) {
+        return frame.xOf(static_cast<double>(times[row]), plot);
+    };
     for (const std::size_t row : {std::size_t{10}, std::size_t{70}, std::size_t{110}}) {
         EXPECT_GT(pixelsNear(image, x(row), frame.yOf(20, plot), sensorRgb(0)), 0) << row;
         EXPECT_GT(pixelsNear(image, x(row), frame.yOf(10, plot), sensorRgb(1)), 0) << row;
