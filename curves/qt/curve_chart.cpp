@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "curves/model/round_step.h"
 #include "curves/model/sensor_colours.h"
 #include "curves/qt/time_ticks.h"
 
@@ -33,15 +34,6 @@ const MarkLook kMarkLooks[] = {
     {MarkShape::Diamond, QColor(), "Alarm kälter"},
     {MarkShape::Star, QColor(Qt::black), "Fehlmessung"},
     {MarkShape::Star, QColor(Qt::white), "Fehlmessung ohne Messwert davor"}};
-
-// The round step (1, 2 or 5 times a power of ten) nearest above `rough`.
-double roundStep(double rough) {
-    if (!(rough > 0) || !std::isfinite(rough)) return 1;
-    const double power = std::pow(10.0, std::floor(std::log10(rough)));
-    for (const double factor : {1.0, 2.0, 5.0})
-        if (rough <= factor * power) return factor * power;
-    return 10 * power;
-}
 
 // Where the hollow stars of faults without a reading sit: just above the
 // value axis's lower end, so that the whole star shows.

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "curves/model/round_step.h"
+
 namespace kurven {
 
 void ChartFrame::showAll(const LogDocument& document) {
@@ -77,14 +79,6 @@ double ChartFrame::yOf(double celsius, const PlotRect& plot) const {
 void ChartFrame::toggle(std::size_t sensor) {
     if (sensor >= hidden_.size()) hidden_.resize(sensor + 1, false);
     hidden_[sensor] = !hidden_[sensor];
-}
-
-double roundStep(double rough) {
-    if (!(rough > 0) || !std::isfinite(rough)) return 1;
-    const double power = std::pow(10.0, std::floor(std::log10(rough)));
-    for (const double factor : {1.0, 2.0, 5.0})
-        if (rough <= factor * power) return factor * power;
-    return 10 * power;
 }
 
 std::vector<double> valueTicks(double low, double high) {

@@ -50,9 +50,6 @@ class ChartFrame {
     std::vector<bool> hidden_;
 };
 
-// The round step (1, 2 or 5 times a power of ten) nearest above `rough`.
-double roundStep(double rough);
-
 // Round values from `low` to `high`, about six of them, 0 among them when
 // it lies in the range.
 std::vector<double> valueTicks(double low, double high);

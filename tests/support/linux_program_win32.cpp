@@ -26,18 +26,25 @@ void startSockets() {
     if (!started) throw std::runtime_error("no Windows Sockets");
 }
 
-LinuxProgram::LinuxProgram(const std::string& program, const std::vector<std::string>& arguments) {
+SOCKET loopbackSocket(int backlog, int& port) {
     startSockets();
-    const SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    const SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     sockaddr_in at{};
     at.sin_family = AF_INET;
     at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(listener, reinterpret_cast<sockaddr*>(&at), sizeof at);
-    listen(listener, 1);
+    bind(s, reinterpret_cast<sockaddr*>(&at), sizeof at);
+    if (backlog > 0) listen(s, backlog);
     int length = sizeof at;
-    getsockname(listener, reinterpret_cast<sockaddr*>(&at), &length);
-    std::string script = "exec 3<>/dev/tcp/127.0.0.1/" + std::to_string(ntohs(at.sin_port)) +
-                         "; exec '" + program + "'";
+    getsockname(s, reinterpret_cast<sockaddr*>(&at), &length);
+    port = ntohs(at.sin_port);
+    return s;
+}
+
+LinuxProgram::LinuxProgram(const std::string& program, const std::vector<std::string>& arguments) {
+    int port = 0;
+    const SOCKET listener = loopbackSocket(1, port);
+    std::string script =
+        "exec 3<>/dev/tcp/127.0.0.1/" + std::to_string(port) + "; exec '" + program + "'";
     for (const std::string& argument : arguments) script += " '" + argument + "'";
     script += " <&3 >&3 3>&-";
     std::string commandLine = "Z:\\bin\\bash -c \"" + script + "\"";

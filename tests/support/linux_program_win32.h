@@ -19,6 +19,10 @@ std::string linuxPath(const std::string& path);
 // Starts Windows Sockets once for the test program.
 void startSockets();
 
+// A socket bound to a free port on 127.0.0.1, listening when `backlog` is
+// above 0; the port in `port`.
+SOCKET loopbackSocket(int backlog, int& port);
+
 // A Linux program started by its path with the arguments. Wine hands a Linux
 // program none of a Windows pipe, so its standard input and output are a
 // loopback connection that bash opens (/dev/tcp) and this side accepts:

@@ -71,17 +71,7 @@ void TrustedTestAuthority::keep() {
 }
 
 SilentListener::SilentListener() {
-    startSockets();
-    const SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    fd_ = static_cast<std::intptr_t>(listener);
-    sockaddr_in at{};
-    at.sin_family = AF_INET;
-    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(listener, reinterpret_cast<sockaddr*>(&at), sizeof at);
-    listen(listener, 8);
-    int length = sizeof at;
-    getsockname(listener, reinterpret_cast<sockaddr*>(&at), &length);
-    port_ = ntohs(at.sin_port);
+    fd_ = static_cast<std::intptr_t>(loopbackSocket(8, port_));
 }
 
 SilentListener::~SilentListener() {
@@ -97,16 +87,9 @@ bool SilentListener::someoneConnected() const {
 }
 
 int freeLoopbackPort() {
-    startSockets();
-    const SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in at{};
-    at.sin_family = AF_INET;
-    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(s, reinterpret_cast<sockaddr*>(&at), sizeof at);
-    int length = sizeof at;
-    getsockname(s, reinterpret_cast<sockaddr*>(&at), &length);
-    closesocket(s);
-    return ntohs(at.sin_port);
+    int port = 0;
+    closesocket(loopbackSocket(0, port));
+    return port;
 }
 
 std::string parseMail(const std::string& message, const std::string& attachments) {
